@@ -1,0 +1,753 @@
+/* Sudoku solver and puzzle maker for SQ x SQ boxes.
+ *
+ * A run reads one grid on standard input, checks it, solves it with a fixed ladder of
+ * deductions plus guessing with backtracking, and prints the result plain or framed; with -m
+ * it blanks cells of the solution to make a new puzzle. The file reads top to bottom in the
+ * order the data flows: grid model, check, text I/O, display, techniques, guess and
+ * backtrack, solve loop, maker, driver.
+ */
+#include "sudoku.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
+int verbose = 0;
+
+/* ============================ Diagnostics ============================
+ *
+ * Diagnostic messages go to standard output from verbose level 2 on. At level 4 each is
+ * preceded by a trace prefix naming this file, the function and a line number; the line
+ * numbers are fixed and the same in the three programs, so traces compare across builds.
+ */
+
+static const char SOURCE_NAME[] = "sudoku.cpp";
+static const char TRACE_PREFIX[] = "%s:%s:%d ";
+
+/* Returns 1 when diagnostics are on, after printing the trace prefix at level 4; else 0. */
+static int diag(const char *function, int line)
+{
+    if (verbose < 2)
+        return 0;
+    if (verbose >= 4)
+        printf(TRACE_PREFIX, SOURCE_NAME, function, line);
+    return 1;
+}
+
+/* Writes an error message on standard error, after what standard output already holds. */
+static void error_message(const char *format, ...)
+{
+    va_list args;
+    fflush(stdout);
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+/* ============================ Grid model ============================
+ *
+ * One record holds a whole solving state (sudoku_grid). Cell values and candidate masks are
+ * stored column by column; the house masks keep, as toggles, which values each row, column
+ * and box still misses. set_case is the one way to place a value once the grid is read.
+ */
+
+static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
+static const char MSG_PLACE[] = "Passage de la case %dx%d \340 %d\n";
+
+/* Returns a new block for a state; a state that cannot be had ends the run. */
+static sudoku_grid *alloc_grid(void)
+{
+    sudoku_grid *g = static_cast<sudoku_grid *>(malloc(sizeof(sudoku_grid)));
+    if (g == nullptr) {
+        error_message(MSG_NO_MEMORY);
+        exit(1);
+    }
+    return g;
+}
+
+/* Returns a new root state: every cell empty with every value possible. */
+sudoku_grid *init_grid(void)
+{
+    sudoku_grid *g = alloc_grid();
+    for (int i = 0; i < NB_CELLS; i++) {
+        g->cell[i] = 0;
+        g->mask[i] = ALL_VALUES;
+    }
+    for (int i = 0; i < SIZE; i++)
+        g->row_missing[i] = g->col_missing[i] = g->box_missing[i] = ALL_VALUES;
+    g->last_x = g->last_y = SIZE;
+    g->last_value = 0;
+    g->unknowns = NB_CELLS;
+    g->tests = g->forks = 0.0;
+    g->parent = nullptr;
+    return g;
+}
+
+/* Returns the box of cell (x, y), boxes numbered down the leftmost band of columns first. */
+int getsqr(unsigned x, unsigned y)
+{
+    return static_cast<int>(x / SQ * SQ + y / SQ);
+}
+
+/* Places value in (x, y), toggling its bit in the three house masks and, when asked, striking
+ * it from the candidates of every peer (the cell itself included). unknowns is the caller's. */
+void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
+{
+    int b = getsqr(x, y);
+    if (diag("set_case", 797))
+        printf(MSG_PLACE, x, y, value);
+    g->cell[x * SIZE + y] = value;
+    int bit = 1 << value;
+    g->row_missing[y] ^= bit;
+    g->box_missing[b] ^= bit;
+    g->col_missing[x] ^= bit;
+    if (!propagate)
+        return;
+    for (int yy = 0; yy < SIZE; yy++)
+        for (int xx = 0; xx < SIZE; xx++)
+            if (xx == x || yy == y || getsqr(xx, yy) == b)
+                g->mask[xx * SIZE + yy] &= ~bit;
+}
+
+/* Returns the number of values (bits 1 to SIZE) in mask. */
+int count_ones(int mask)
+{
+    return __builtin_popcount(static_cast<unsigned>(mask & ALL_VALUES));
+}
+
+/* Returns the lowest value in mask, or 0 when it holds none. */
+int get_first_one_pos(int mask)
+{
+    unsigned values = static_cast<unsigned>(mask & ALL_VALUES);
+    return values == 0 ? 0 : __builtin_ctz(values);
+}
+
+/* Releases a state and every state it was copied from. */
+void free_sudoku(sudoku_grid *g)
+{
+    while (g != nullptr) {
+        sudoku_grid *parent = g->parent;
+        free(g);
+        g = parent;
+    }
+}
+
+/* ============================ Consistency check ============================
+ *
+ * A state is broken when an empty cell has no candidate left or when a value stands twice in
+ * a row, a column or a box. The check only reads cell and mask; it stops at the first fault,
+ * in a fixed order, so the message a user sees is always the same one for the same grid.
+ */
+
+static const char MSG_BROKEN_MASK[] = "Masque %dx%d cass\351\n";
+static const char MSG_TWICE_IN_ROW[] = "Deux %d sur la ligne %d\n";
+static const char MSG_TWICE_IN_COL[] = "Deux %d sur la colonne %d\n";
+static const char MSG_TWICE_IN_BOX[] = "Deux %d dans le carr\351 %dx%d\n";
+
+/* Returns 0 when the state is sound, 1 at the first fault found. */
+int check_grid(const sudoku_grid *g)
+{
+    for (int y = 0; y < SIZE; y++)
+        for (int x = 0; x < SIZE; x++)
+            if (g->cell[x * SIZE + y] == 0 && g->mask[x * SIZE + y] == 0) {
+                if (diag("check_grid", 733))
+                    printf(MSG_BROKEN_MASK, x, y);
+                return 1;
+            }
+    for (int y = 0; y < SIZE; y++) {
+        int seen = 0;
+        for (int x = 0; x < SIZE; x++) {
+            int v = g->cell[x * SIZE + y];
+            if (v == 0)
+                continue;
+            if (seen & (1 << v)) {
+                if (diag("check_grid", 747))
+                    printf(MSG_TWICE_IN_ROW, v, y);
+                return 1;
+            }
+            seen |= 1 << v;
+        }
+    }
+    for (int x = 0; x < SIZE; x++) {
+        int seen = 0;
+        for (int y = 0; y < SIZE; y++) {
+            int v = g->cell[x * SIZE + y];
+            if (v == 0)
+                continue;
+            if (seen & (1 << v)) {
+                if (diag("check_grid", 762))
+                    printf(MSG_TWICE_IN_COL, v, x);
+                return 1;
+            }
+            seen |= 1 << v;
+        }
+    }
+    for (int y0 = 0; y0 < SIZE; y0 += SQ)
+        for (int x0 = 0; x0 < SIZE; x0 += SQ) {
+            int seen = 0;
+            for (int y = y0; y < y0 + SQ; y++)
+                for (int x = x0; x < x0 + SQ; x++) {
+                    int v = g->cell[x * SIZE + y];
+                    if (v == 0)
+                        continue;
+                    if (seen & (1 << v)) {
+                        if (diag("check_grid", 779))
+                            printf(MSG_TWICE_IN_BOX, v, y0, x0);
+                        return 1;
+                    }
+                    seen |= 1 << v;
+                }
+        }
+    return 0;
+}
+
+/* ============================ Grid text ============================
+ *
+ * One byte per cell in reading order: a blank or ZERO_CHAR for an empty cell, ZERO_CHAR + v
+ * for value v; control bytes are skipped wherever they stand. Standard input is read one byte
+ * at a time, unbuffered, so that whatever follows the grid (past the one byte after the last
+ * cell) is left for the next reader of the same input.
+ */
+
+static const char MSG_BAD_BYTE[] = "%c n'a strictement rien a faire la ...\n";
+static const char MSG_READ_ERROR[] = "Erreur de lecture sur l'entr\351e standard\n";
+
+/* Returns the next byte of standard input, EOF at its end, or EOF - 1 on a read error. */
+static int read_byte(void)
+{
+    unsigned char c;
+    for (;;) {
+        ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n == 1)
+            return c;
+        if (n == 0)
+            return EOF;
+        if (errno != EINTR)
+            return EOF - 1;
+    }
+}
+
+/* Reads the grid into a fresh root. Returns 0 when read (a short input leaves the rest empty),
+ * 1 after an invalid byte or a read error, with its message on standard error. */
+int parse_in(sudoku_grid *g)
+{
+    int i = 0;
+    for (;;) {
+        int c = read_byte();
+        if (c == EOF)
+            return 0;
+        if (c < EOF) {
+            error_message(MSG_READ_ERROR);
+            return 1;
+        }
+        if (i == NB_CELLS)
+            return 0;
+        if (c < 32)
+            continue;
+        int v;
+        if (c == ' ' || c == ZERO_CHAR)
+            v = 0;
+        else if (c > ZERO_CHAR && c <= ZERO_CHAR + SIZE)
+            v = c - ZERO_CHAR;
+        else {
+            error_message(MSG_BAD_BYTE, c);
+            return 1;
+        }
+        int x = i % SIZE, y = i / SIZE;
+        g->cell[x * SIZE + y] = v;
+        if (v == 0) {
+            g->mask[x * SIZE + y] = ALL_VALUES;
+        } else {
+            g->mask[x * SIZE + y] = 1 << v;
+            set_case(g, x, y, v, 0);
+            g->unknowns--;
+        }
+        i++;
+    }
+}
+
+/* Returns the character that shows cell (x, y): its value's, or a blank when empty. */
+static int cell_char(const sudoku_grid *g, int x, int y)
+{
+    int v = g->cell[x * SIZE + y];
+    return v == 0 ? ' ' : ZERO_CHAR + v;
+}
+
+/* Writes the grid in the text form that parse_in reads, empty cells as blanks. */
+void show_grid(const sudoku_grid *g)
+{
+    for (int y = 0; y < SIZE; y++) {
+        for (int x = 0; x < SIZE; x++)
+            putchar(cell_char(g, x, y));
+        putchar('\n');
+    }
+}
+
+/* ============================ Display ============================
+ *
+ * Views for a person: the framed grid with its counters, the one-line progress report of the
+ * solve loop, and a candidate mask as bits (a debugging aid nothing calls).
+ */
+
+static const char MSG_UNKNOWNS[] = "Inconnues = %d\n";
+static const char MSG_COUNTERS[] = "Tests %1.0lf\nForks %1.0lf\n";
+static const char MSG_PROGRESS[] = "Etat: %d/%d, Tests: %1.0lf, Fork %1.0lf\n";
+
+/* Writes a border line, "+--" per column then "+", without its line feed. */
+static void show_border(void)
+{
+    for (int x = 0; x < SIZE; x++)
+        fputs("+--", stdout);
+    putchar('+');
+}
+
+/* Writes the state framed, box by box, then its counters. */
+void show_nice_grid(const sudoku_grid *g)
+{
+    show_border();
+    putchar('\n');
+    for (int y = 0; y < SIZE; y++) {
+        putchar('|');
+        for (int x = 0; x < SIZE; x++) {
+            printf(" %c", cell_char(g, x, y));
+            putchar(x % SQ == SQ - 1 ? '|' : ' ');
+        }
+        if (y % SQ == SQ - 1) {
+            putchar('\n');
+            show_border();
+        }
+        putchar('\n');
+    }
+    if (g->unknowns != 0)
+        printf(MSG_UNKNOWNS, g->unknowns);
+    printf(MSG_COUNTERS, g->tests, g->forks);
+}
+
+/* Writes the progress line of one pass of the solve loop. */
+void show_infos(const sudoku_grid *g)
+{
+    printf(MSG_PROGRESS, g->unknowns, NB_CELLS, g->tests, g->forks);
+}
+
+/* Writes bits 0 to SIZE of mask as digits, lowest first. */
+void show_mask(int mask)
+{
+    for (int v = 0; v <= SIZE; v++)
+        printf("%d", (mask >> v) & 1);
+    putchar('\n');
+}
+
+/* ============================ Techniques ============================
+ *
+ * The four rungs of the ladder, cheapest first. Each returns 0 when it made no progress.
+ * basic places without propagation and is where the candidate masks catch up with the house
+ * masks; the later rungs run only after a basic pass that filled nothing, so every empty
+ * cell's mask then lies within its houses, and they propagate each placement at once.
+ */
+
+static const char MSG_NOT_POSSIBLE[] = "%d est pas possible en %dx%d\n";
+
+/* Naked singles: narrows every empty cell to its houses and fills those left with one
+ * candidate. Returns 1 when a cell was filled, else 0. */
+int basic(sudoku_grid *g)
+{
+    int unknowns = g->unknowns;
+    if (diag("basic", 437))
+        puts("Test Basic");
+    for (int y = 0; y < SIZE; y++)
+        for (int x = 0; x < SIZE; x++) {
+            int i = x * SIZE + y;
+            if (g->cell[i] != 0)
+                continue;
+            int m =
+                g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
+            g->mask[i] = m;
+            if (count_ones(m) == 1) {
+                set_case(g, x, y, get_first_one_pos(m), 0);
+                g->unknowns--;
+            }
+        }
+    return g->unknowns != unknowns;
+}
+
+/* Places v in the empty cell (x, y) and propagates it. */
+static void place(sudoku_grid *g, int x, int y, int v)
+{
+    g->unknowns--;
+    g->mask[x * SIZE + y] = 1 << v;
+    set_case(g, x, y, v, 1);
+}
+
+/* Hidden singles in rows, then columns: a value that only one empty cell of its row (or
+ * column) can take goes there. Returns 1 when a cell was filled, else 0. */
+int single_in_row_col(sudoku_grid *g)
+{
+    int unknowns = g->unknowns;
+    if (diag("single_in_row_col", 466))
+        puts("Test single_in_row_col ");
+    for (int y = 0; y < SIZE; y++)
+        for (int x = 0; x < SIZE; x++) {
+            if (g->cell[x * SIZE + y] != 0)
+                continue;
+            for (int v = 1; v <= SIZE && g->cell[x * SIZE + y] == 0; v++) {
+                int bit = 1 << v;
+                if (!(g->mask[x * SIZE + y] & bit))
+                    continue;
+                int in_row = 0;
+                for (int xx = 0; xx < SIZE; xx++)
+                    if (g->cell[xx * SIZE + y] == 0 && (g->mask[xx * SIZE + y] & bit))
+                        in_row++;
+                if (in_row == 1)
+                    place(g, x, y, v);
+                int in_col = 0;
+                for (int yy = 0; yy < SIZE; yy++)
+                    if (g->cell[x * SIZE + yy] == 0 && (g->mask[x * SIZE + yy] & bit))
+                        in_col++;
+                if (in_col == 1)
+                    place(g, x, y, v);
+            }
+        }
+    return g->unknowns != unknowns;
+}
+
+/* Hidden singles in boxes: a value that only one empty cell of a box can take goes there,
+ * once the whole box has been scanned. Returns 1 when a cell was filled, else 0. */
+int single_in_box(sudoku_grid *g)
+{
+    int unknowns = g->unknowns;
+    if (diag("single_in_box", 514))
+        puts("Test single_in_box ");
+    for (int y0 = 0; y0 < SIZE; y0 += SQ)
+        for (int x0 = 0; x0 < SIZE; x0 += SQ) {
+            int seen = 0, once = 0;
+            int first_x[SIZE + 1] = {0}, first_y[SIZE + 1] = {0};
+            for (int y = y0; y < y0 + SQ; y++)
+                for (int x = x0; x < x0 + SQ; x++) {
+                    if (g->cell[x * SIZE + y] != 0)
+                        continue;
+                    for (int v = 1; v <= SIZE; v++) {
+                        int bit = 1 << v;
+                        if (!(g->mask[x * SIZE + y] & bit))
+                            continue;
+                        if (!(seen & bit)) {
+                            seen |= bit;
+                            once |= bit;
+                            first_x[v] = x;
+                            first_y[v] = y;
+                        } else {
+                            once &= ~bit;
+                        }
+                    }
+                }
+            for (int v = 1; v <= SIZE; v++)
+                if ((once & (1 << v)) && g->cell[first_x[v] * SIZE + first_y[v]] == 0)
+                    place(g, first_x[v], first_y[v], v);
+        }
+    return g->unknowns != unknowns;
+}
+
+/* Strikes v from the empty cells of column x outside the spared rows. Returns the count. */
+static int strike_column(sudoku_grid *g, int v, int x, const int *spared, int nb_spared, int line)
+{
+    int struck = 0;
+    for (int y = 0; y < SIZE; y++) {
+        int i = x * SIZE + y;
+        int spare = 0;
+        for (int k = 0; k < nb_spared; k++)
+            spare |= spared[k] == y;
+        if (g->cell[i] != 0 || spare || !(g->mask[i] & (1 << v)))
+            continue;
+        if (diag("pointing_pairs", line))
+            printf(MSG_NOT_POSSIBLE, v, x, y);
+        g->mask[i] &= ~(1 << v);
+        struck++;
+    }
+    return struck;
+}
+
+/* Strikes v from the empty cells of row y outside the spared columns. Returns the count. */
+static int strike_row(sudoku_grid *g, int v, int y, const int *spared, int nb_spared, int line)
+{
+    int struck = 0;
+    for (int x = 0; x < SIZE; x++) {
+        int i = x * SIZE + y;
+        int spare = 0;
+        for (int k = 0; k < nb_spared; k++)
+            spare |= spared[k] == x;
+        if (g->cell[i] != 0 || spare || !(g->mask[i] & (1 << v)))
+            continue;
+        if (diag("pointing_pairs", line))
+            printf(MSG_NOT_POSSIBLE, v, x, y);
+        g->mask[i] &= ~(1 << v);
+        struck++;
+    }
+    return struck;
+}
+
+/* Pointing pairs and triples: when the two or three cells of a box that can take a value lie
+ * on one line, the value leaves the rest of that line. Returns the number of candidates
+ * struck. */
+int pointing_pairs(sudoku_grid *g)
+{
+    if (diag("pointing_pairs", 577))
+        puts("Test Pointing Pairs");
+    int struck = 0;
+    for (int y0 = 0; y0 < SIZE; y0 += SQ)
+        for (int x0 = 0; x0 < SIZE; x0 += SQ)
+            for (int v = 1; v <= SIZE; v++) {
+                int n = 0, xs[5], ys[5];
+                for (int y = y0; y < y0 + SQ; y++)
+                    for (int x = x0; x < x0 + SQ; x++) {
+                        if (n > 4)
+                            break;
+                        int i = x * SIZE + y;
+                        if (g->cell[i] == 0 && (g->mask[i] & (1 << v))) {
+                            xs[n] = x;
+                            ys[n] = y;
+                            n++;
+                        } else if (g->cell[i] == v) {
+                            n = SIZE;
+                        }
+                    }
+                if (n == 2) {
+                    if (xs[0] == xs[1])
+                        struck += strike_column(g, v, xs[0], ys, 2, 602);
+                    if (ys[0] == ys[1])
+                        struck += strike_row(g, v, ys[0], xs, 2, 614);
+                } else if (n == 3) {
+                    if (xs[0] == xs[1] && xs[1] == xs[2])
+                        struck += strike_column(g, v, xs[0], ys, 3, 628);
+                    if (ys[0] == ys[1] && ys[1] == ys[2])
+                        struck += strike_row(g, v, ys[0], xs, 3, 640);
+                }
+            }
+    return struck;
+}
+
+/* ============================ Guess and backtrack ============================
+ *
+ * A guess is a whole copy of the state with one candidate taken as the value of one cell; the
+ * state it came from waits unchanged behind it as its parent. Backing out frees the copy and
+ * strikes the failed value from the parent, which also inherits the copy's counters.
+ */
+
+static const char MSG_GUESS[] = "On choisis arbitrairement de metre %dx%d \340 %d\n";
+static const char MSG_BACK_OUT[] = "Annulation du dernier changement ";
+
+/* Returns a new state, child of g, in which the first empty cell with the fewest candidates
+ * (2 or more) holds its lowest candidate. g is left as it was. */
+sudoku_grid *random_choice(sudoku_grid *g)
+{
+    sudoku_grid *child = alloc_grid();
+    *child = *g;
+    int best = SIZE, bx = 0, by = 0;
+    for (int y = 0; y < SIZE && best != 2; y++)
+        for (int x = 0; x < SIZE && best != 2; x++) {
+            int i = x * SIZE + y;
+            if (child->cell[i] != 0)
+                continue;
+            int n = count_ones(child->mask[i]);
+            if (n >= 2 && n < best) {
+                best = n;
+                bx = x;
+                by = y;
+            }
+        }
+    int v = get_first_one_pos(child->mask[bx * SIZE + by]);
+    if (diag("random_choice", 684))
+        printf(MSG_GUESS, bx, by, v);
+    child->mask[bx * SIZE + by] = 1 << v;
+    set_case(child, bx, by, v, 1);
+    child->unknowns--;
+    child->last_x = bx;
+    child->last_y = by;
+    child->last_value = v;
+    child->parent = g;
+    return child;
+}
+
+/* Drops g, makes its parent the current state, strikes the failed guess there and merges the
+ * counters. g must have a parent. */
+void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
+{
+    sudoku_grid *p = g->parent;
+    if (diag("cancel_random_choice", 705))
+        puts(MSG_BACK_OUT);
+    *current = p;
+    p->tests += g->tests;
+    p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
+    p->forks += g->forks;
+    free(g);
+}
+
+/* ============================ Solve loop ============================
+ *
+ * Each pass works on the newest state: the first rung of the ladder that makes progress ends
+ * the pass; when none does, a sound state is guessed on and a broken one is backed out of.
+ *
+ * The loop always ends. Every pass either fills a cell, strikes a candidate, adds a guess
+ * (which fills a cell of a copy) or backs out (which strikes the failed guess from the
+ * parent); none of these ever gives a candidate back to a state that stays. A state thus only
+ * moves towards fewer candidates and filled cells, there are finitely many candidates, and
+ * each guess in force holds one more filled cell, so the tree of guesses is finite and is
+ * walked at most once.
+ */
+
+/* Returns the solved state, the head of the chain that leads back to g; or null when g itself
+ * turns out to have no solution, the chain then being g alone. */
+sudoku_grid *resolv(sudoku_grid *g)
+{
+    sudoku_grid *current = g;
+    while (current->unknowns != 0) {
+        if (verbose >= 2)
+            show_nice_grid(current);
+        if (verbose >= 1)
+            show_infos(current);
+        if (basic(current))
+            current->tests += 1;
+        else if (single_in_row_col(current))
+            current->tests += 2;
+        else if (single_in_box(current))
+            current->tests += 3;
+        else if (pointing_pairs(current))
+            current->tests += 4;
+        else if (check_grid(current)) {
+            if (current == g)
+                return nullptr;
+            cancel_random_choice(current, &current);
+        } else {
+            current->forks += 1;
+            current = random_choice(current);
+            current->tests += 5;
+        }
+    }
+    return current;
+}
+
+/* ============================ Puzzle maker ============================
+ *
+ * Blanks each cell of a solved state with the chance level/6, one draw per cell in reading
+ * order. The state is only printed afterwards, so nothing but the cell and its mask is reset.
+ */
+
+/* Blanks cells of g at random, more of them the higher the level (1 to 5). */
+void offusc_grid(sudoku_grid *g, unsigned level)
+{
+    srand(static_cast<unsigned>(time(nullptr)));
+    for (int y = 0; y < SIZE; y++)
+        for (int x = 0; x < SIZE; x++)
+            if (static_cast<unsigned>(rand() % 6) < level) {
+                g->mask[x * SIZE + y] = ALL_VALUES;
+                set_case(g, x, y, 0, 1);
+            }
+}
+
+/* ============================ Driver ============================
+ *
+ * Options first, all of them, then one fixed sequence: read, show, check, solve, make, print,
+ * release. Every failure it detects ends the run with status 1.
+ */
+
+static const char OPTSTRING[] = "hnsm:v:";
+static const char MSG_UNKNOWN_OPTION[] = "Option inconnue:  %c\n";
+static const char MSG_USAGE[] =
+    "Usage: %s [-n] [-s|-m diff_lvl] [-v verbose_lvl]\n"
+    "\t-n\t\tAfficher la grille avec les d\351corations\n"
+    "\t-s\t\tR\351soudre (Par defaut)\n"
+    "\t-m diff_lvl\tCr\351er une grille de difficult\351e diff_lvl {1,..,5}\n\n"
+    "\t-v verbose_lvl\tNiveau de Verbose: {1,2,3,4}\n";
+static const char MSG_IMPOSSIBLE[] = "Grille Impossible\n";
+static const char MSG_WRITE_ERROR[] = "Erreur d'\351criture sur la sortie standard\n";
+static const char *const DEFAULT_NAME = SQ == 3 ? "sudoku9" : SQ == 4 ? "sudoku16" : "sudoku25";
+
+/* Runs the program once; returns the exit status. */
+int sudoku_main(int argc, char **argv)
+{
+    int errors = 0, solves = 0, makes = 0, level = 0, framed = 0;
+    verbose = 0;
+    opterr = 0;
+    int c;
+    while ((c = getopt(argc, argv, OPTSTRING)) != -1) {
+        switch (c) {
+        case 'h':
+            errors++;
+            break;
+        case 'n':
+            framed = 1;
+            break;
+        case 's':
+            if (makes != 0)
+                errors++;
+            else
+                solves++;
+            break;
+        case 'm': {
+            long value = strtol(optarg, nullptr, 10);
+            if (solves != 0 || value < 1 || value > 5) {
+                errors++;
+            } else {
+                makes++;
+                level = static_cast<int>(value);
+            }
+            break;
+        }
+        case 'v': {
+            long value = strtol(optarg, nullptr, 10);
+            if (value < 1 || value > 4)
+                errors++;
+            else
+                verbose = static_cast<int>(value);
+            break;
+        }
+        default:
+            printf(MSG_UNKNOWN_OPTION, optopt);
+            errors++;
+            break;
+        }
+    }
+    if (errors != 0) {
+        error_message(MSG_USAGE, argc > 0 && argv[0] != nullptr ? argv[0] : DEFAULT_NAME);
+        return 1;
+    }
+
+    sudoku_grid *root = init_grid();
+    if (parse_in(root) != 0) {
+        free_sudoku(root);
+        return 1;
+    }
+    if (verbose >= 2)
+        show_nice_grid(root);
+    if (check_grid(root) != 0) {
+        free_sudoku(root);
+        error_message(MSG_IMPOSSIBLE);
+        return 1;
+    }
+    sudoku_grid *solved = resolv(root);
+    if (solved == nullptr) {
+        free_sudoku(root);
+        error_message(MSG_IMPOSSIBLE);
+        return 1;
+    }
+    if (makes != 0)
+        offusc_grid(solved, static_cast<unsigned>(level));
+    if (framed)
+        show_nice_grid(solved);
+    else
+        show_grid(solved);
+    free_sudoku(solved);
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        error_message(MSG_WRITE_ERROR);
+        return 1;
+    }
+    return 0;
+}
+
+#ifndef SUDOKU_NO_MAIN
+int main(int argc, char **argv)
+{
+    return sudoku_main(argc, argv);
+}
+#endif

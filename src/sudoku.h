@@ -1,0 +1,74 @@
+/* The solving state and the functions of sudoku.cpp, for the programs and their unit tests.
+ *
+ * The source is built once per box side: BOX_SIDE is 3, 4 or 5 and everything else follows
+ * from it.
+ */
+#ifndef SUDOKU_H
+#define SUDOKU_H
+
+#include <cstdint>
+
+#ifndef BOX_SIDE
+#error "BOX_SIDE (the box side: 3, 4 or 5) must be defined at build time"
+#endif
+
+constexpr int SQ = BOX_SIDE;                      /* box side */
+constexpr int SIZE = SQ * SQ;                     /* grid side, number of values */
+constexpr int NB_CELLS = SIZE * SIZE;             /* cells of the grid */
+constexpr int ALL_VALUES = (1 << (SIZE + 1)) - 2; /* bits 1 to SIZE: every value */
+constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHAR + v */
+
+static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
+
+/* One solving state. Per-cell arrays hold cell (x, y) at x * SIZE + y. */
+struct sudoku_grid {
+    int32_t cell[NB_CELLS];    /* value of each cell; 0 = empty */
+    int32_t mask[NB_CELLS];    /* candidates of each cell, bit v = value v still possible */
+    int32_t row_missing[SIZE]; /* per row y: bit v set = v not yet placed (a toggle) */
+    int32_t col_missing[SIZE]; /* per column x, same meaning */
+    int32_t box_missing[SIZE]; /* per box getsqr(x, y), same meaning */
+    int32_t last_x;            /* column of the guess that made this state; SIZE at the root */
+    int32_t last_y;            /* row of that guess; SIZE at the root */
+    int32_t last_value;        /* value of that guess; 0 at the root */
+    int32_t unknowns;          /* number of empty cells */
+    double tests;              /* weighted count of solving steps */
+    double forks;              /* number of guesses */
+    sudoku_grid *parent;       /* the state this guess was copied from; null at the root */
+};
+
+extern int verbose; /* 0 to 4, set by -v */
+
+/* Grid model */
+sudoku_grid *init_grid(void);
+void set_case(sudoku_grid *g, int x, int y, int value, int propagate);
+int getsqr(unsigned x, unsigned y);
+int count_ones(int mask);
+int get_first_one_pos(int mask);
+void free_sudoku(sudoku_grid *g);
+
+/* Consistency check */
+int check_grid(const sudoku_grid *g);
+
+/* Text input and output */
+int parse_in(sudoku_grid *g);
+void show_grid(const sudoku_grid *g);
+void show_nice_grid(const sudoku_grid *g);
+void show_infos(const sudoku_grid *g);
+void show_mask(int mask);
+
+/* Solver */
+int basic(sudoku_grid *g);
+int single_in_row_col(sudoku_grid *g);
+int single_in_box(sudoku_grid *g);
+int pointing_pairs(sudoku_grid *g);
+sudoku_grid *random_choice(sudoku_grid *g);
+void cancel_random_choice(sudoku_grid *g, sudoku_grid **current);
+sudoku_grid *resolv(sudoku_grid *g);
+
+/* Puzzle maker */
+void offusc_grid(sudoku_grid *g, unsigned level);
+
+/* Driver: the whole run of one program; returns the exit status. */
+int sudoku_main(int argc, char **argv);
+
+#endif

@@ -1,0 +1,64 @@
+/* Small tools for the unit tests: states read from text through the real reader, and the
+ * standard output of a call captured as a string. */
+#ifndef TEST_HELPERS_H
+#define TEST_HELPERS_H
+
+#include "sudoku.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+struct grid_deleter {
+    void operator()(sudoku_grid *g) const
+    {
+        free_sudoku(g);
+    }
+};
+using grid_ptr = std::unique_ptr<sudoku_grid, grid_deleter>;
+
+/* Sets verbose for one scope and puts it back to 0 after. */
+struct verbose_level {
+    explicit verbose_level(int level)
+    {
+        verbose = level;
+    }
+    ~verbose_level()
+    {
+        verbose = 0;
+    }
+};
+
+/* Runs parse_in on a fresh root with text as standard input; *result gets its result. */
+grid_ptr read_text(const std::string &text, int *result = nullptr);
+
+/* Everything fn writes on standard output (or on standard error). */
+std::string capture_stdout(const std::function<void()> &fn);
+std::string capture_stderr(const std::function<void()> &fn);
+
+/* The character of value v in the grid text (v = 0 gives ZERO_CHAR). */
+char value_char(int v);
+
+/* A complete valid grid as text, one line: each row shifted from the one above. */
+std::string solved_text();
+
+/* The value of (x, y) in solved_text(). */
+int solved_value(int x, int y);
+
+/* text with cell (x, y) set to v (0 = empty). */
+std::string with_cell(std::string text, int x, int y, int v);
+
+/* Access to cell (x, y) of a state. */
+inline int32_t &cell_at(sudoku_grid *g, int x, int y)
+{
+    return g->cell[x * SIZE + y];
+}
+inline int32_t &mask_at(sudoku_grid *g, int x, int y)
+{
+    return g->mask[x * SIZE + y];
+}
+
+/* Makes the next state allocations fail (for the out-of-memory path). */
+extern bool fail_allocations;
+
+#endif
