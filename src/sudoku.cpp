@@ -57,6 +57,30 @@ static void error_message(const char *format, ...)
 static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
 static const char MSG_PLACE[] = "Passage de la case %dx%d \340 %d\n";
 
+/* Cells sharing a row, a column or a box with a cell, the cell itself included. */
+constexpr int NB_PEERS = 3 * SIZE - 2 * SQ;
+
+struct peer_table {
+    int16_t of[NB_CELLS][NB_PEERS]; /* the peers of cell x * SIZE + y, in no useful order */
+};
+
+/* Returns the peers of every cell, worked out at compile time. */
+static constexpr peer_table make_peer_table()
+{
+    peer_table t{};
+    for (int x = 0; x < SIZE; x++)
+        for (int y = 0; y < SIZE; y++) {
+            int n = 0;
+            for (int xx = 0; xx < SIZE; xx++)
+                for (int yy = 0; yy < SIZE; yy++)
+                    if (xx == x || yy == y || (xx / SQ == x / SQ && yy / SQ == y / SQ))
+                        t.of[x * SIZE + y][n++] = static_cast<int16_t>(xx * SIZE + yy);
+        }
+    return t;
+}
+
+static constexpr peer_table PEERS = make_peer_table();
+
 /* Returns a new block for a state; a state that cannot be had ends the run. */
 static sudoku_grid *alloc_grid(void)
 {
@@ -106,10 +130,8 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     g->col_missing[x] ^= bit;
     if (!propagate)
         return;
-    for (int yy = 0; yy < SIZE; yy++)
-        for (int xx = 0; xx < SIZE; xx++)
-            if (xx == x || yy == y || getsqr(xx, yy) == b)
-                g->mask[xx * SIZE + yy] &= ~bit;
+    for (int peer : PEERS.of[x * SIZE + y])
+        g->mask[peer] &= ~bit;
 }
 
 /* Returns the number of values (bits 1 to SIZE) in mask. */
@@ -381,40 +403,56 @@ static void place(sudoku_grid *g, int x, int y, int v)
     set_case(g, x, y, v, 1);
 }
 
+/* Returns the values that exactly one empty cell among SIZE cells (first, first + step, ...)
+ * still has as a candidate. */
+static int once_in_house(const sudoku_grid *g, int first, int step)
+{
+    int seen = 0, twice = 0;
+    for (int k = 0, i = first; k < SIZE; k++, i += step)
+        if (g->cell[i] == 0) {
+            twice |= seen & g->mask[i];
+            seen |= g->mask[i];
+        }
+    return seen & ~twice & ALL_VALUES;
+}
+
 /* Hidden singles in rows, then columns: a value that only one empty cell of its row (or
- * column) can take goes there. Returns 1 when a cell was filled, else 0. */
+ * column) can take goes there. Returns 1 when a cell was filled, else 0.
+ *
+ * Each cell takes the lowest of its candidates that is single in its row or its column, as
+ * trying the values one by one, row before column, would. The singles of every house are
+ * worked out once and again after each placement, which is the only thing that moves them. */
 int single_in_row_col(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("single_in_row_col", 466))
         puts("Test single_in_row_col ");
-    for (int y = 0; y < SIZE; y++)
+    int col_once[SIZE];
+    for (int x = 0; x < SIZE; x++)
+        col_once[x] = once_in_house(g, x * SIZE, 1);
+    for (int y = 0; y < SIZE; y++) {
+        int row_once = once_in_house(g, y, SIZE);
         for (int x = 0; x < SIZE; x++) {
-            if (g->cell[x * SIZE + y] != 0)
+            int i = x * SIZE + y;
+            if (g->cell[i] != 0)
                 continue;
-            for (int v = 1; v <= SIZE && g->cell[x * SIZE + y] == 0; v++) {
-                int bit = 1 << v;
-                if (!(g->mask[x * SIZE + y] & bit))
-                    continue;
-                int in_row = 0;
-                for (int xx = 0; xx < SIZE; xx++)
-                    if (g->cell[xx * SIZE + y] == 0 && (g->mask[xx * SIZE + y] & bit))
-                        in_row++;
-                if (in_row == 1)
-                    place(g, x, y, v);
-                int in_col = 0;
-                for (int yy = 0; yy < SIZE; yy++)
-                    if (g->cell[x * SIZE + yy] == 0 && (g->mask[x * SIZE + yy] & bit))
-                        in_col++;
-                if (in_col == 1)
-                    place(g, x, y, v);
-            }
+            int singles = g->mask[i] & (row_once | col_once[x]);
+            if (singles == 0)
+                continue;
+            place(g, x, y, get_first_one_pos(singles));
+            row_once = once_in_house(g, y, SIZE);
+            for (int xx = 0; xx < SIZE; xx++)
+                col_once[xx] = once_in_house(g, xx * SIZE, 1);
         }
+    }
     return g->unknowns != unknowns;
 }
 
 /* Hidden singles in boxes: a value that only one empty cell of a box can take goes there,
- * once the whole box has been scanned. Returns 1 when a cell was filled, else 0. */
+ * once the whole box has been scanned. Returns 1 when a cell was filled, else 0.
+ *
+ * A placement in the box only strikes its own value, so each value single at the scan is
+ * still a candidate of its one cell afterwards, unless a lower value filled that cell. */
 int single_in_box(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
@@ -422,43 +460,32 @@ int single_in_box(sudoku_grid *g)
         puts("Test single_in_box ");
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
-            int seen = 0, once = 0;
-            int first_x[SIZE + 1] = {0}, first_y[SIZE + 1] = {0};
+            int seen = 0, twice = 0;
             for (int y = y0; y < y0 + SQ; y++)
-                for (int x = x0; x < x0 + SQ; x++) {
-                    if (g->cell[x * SIZE + y] != 0)
-                        continue;
-                    for (int v = 1; v <= SIZE; v++) {
-                        int bit = 1 << v;
-                        if (!(g->mask[x * SIZE + y] & bit))
-                            continue;
-                        if (!(seen & bit)) {
-                            seen |= bit;
-                            once |= bit;
-                            first_x[v] = x;
-                            first_y[v] = y;
-                        } else {
-                            once &= ~bit;
-                        }
+                for (int x = x0; x < x0 + SQ; x++)
+                    if (g->cell[x * SIZE + y] == 0) {
+                        twice |= seen & g->mask[x * SIZE + y];
+                        seen |= g->mask[x * SIZE + y];
                     }
-                }
-            for (int v = 1; v <= SIZE; v++)
-                if ((once & (1 << v)) && g->cell[first_x[v] * SIZE + first_y[v]] == 0)
-                    place(g, first_x[v], first_y[v], v);
+            for (int once = seen & ~twice & ALL_VALUES; once != 0; once &= once - 1) {
+                int v = get_first_one_pos(once);
+                for (int y = y0; y < y0 + SQ; y++)
+                    for (int x = x0; x < x0 + SQ; x++)
+                        if (g->cell[x * SIZE + y] == 0 && (g->mask[x * SIZE + y] & (1 << v)))
+                            place(g, x, y, v);
+            }
         }
     return g->unknowns != unknowns;
 }
 
-/* Strikes v from the empty cells of column x outside the spared rows. Returns the count. */
-static int strike_column(sudoku_grid *g, int v, int x, const int *spared, int nb_spared, int line)
+/* Strikes v from the empty cells of column x outside the rows y0 to y0 + SQ - 1 of the box
+ * whose candidates point at it. Returns the number struck. */
+static int strike_column(sudoku_grid *g, int v, int x, int y0, int line)
 {
     int struck = 0;
     for (int y = 0; y < SIZE; y++) {
         int i = x * SIZE + y;
-        int spare = 0;
-        for (int k = 0; k < nb_spared; k++)
-            spare |= spared[k] == y;
-        if (g->cell[i] != 0 || spare || !(g->mask[i] & (1 << v)))
+        if ((y >= y0 && y < y0 + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
             continue;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, x, y);
@@ -468,16 +495,14 @@ static int strike_column(sudoku_grid *g, int v, int x, const int *spared, int nb
     return struck;
 }
 
-/* Strikes v from the empty cells of row y outside the spared columns. Returns the count. */
-static int strike_row(sudoku_grid *g, int v, int y, const int *spared, int nb_spared, int line)
+/* Strikes v from the empty cells of row y outside the columns x0 to x0 + SQ - 1 of the box
+ * whose candidates point at it. Returns the number struck. */
+static int strike_row(sudoku_grid *g, int v, int y, int x0, int line)
 {
     int struck = 0;
     for (int x = 0; x < SIZE; x++) {
         int i = x * SIZE + y;
-        int spare = 0;
-        for (int k = 0; k < nb_spared; k++)
-            spare |= spared[k] == x;
-        if (g->cell[i] != 0 || spare || !(g->mask[i] & (1 << v)))
+        if ((x >= x0 && x < x0 + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
             continue;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, x, y);
@@ -487,43 +512,63 @@ static int strike_row(sudoku_grid *g, int v, int y, const int *spared, int nb_sp
     return struck;
 }
 
+/* Returns the values found in exactly one of the SQ masks. */
+static int once_in_lines(const int *masks)
+{
+    int seen = 0, twice = 0;
+    for (int k = 0; k < SQ; k++) {
+        twice |= seen & masks[k];
+        seen |= masks[k];
+    }
+    return seen & ~twice;
+}
+
 /* Pointing pairs and triples: when the two or three cells of a box that can take a value lie
  * on one line, the value leaves the rest of that line. Returns the number of candidates
- * struck. */
+ * struck.
+ *
+ * The cells of a box on that line that are not candidates lack the value already, so the
+ * strike may pass over the whole box; and it changes no cell of the box, so a box is sized
+ * up once, for all values: per value, how many of its empty cells take it (counted in
+ * bit-sliced ones, twos and "four or more"), on how many of its rows and columns, and whether
+ * a cell holds it. */
 int pointing_pairs(sudoku_grid *g)
 {
     if (diag("pointing_pairs", 577))
         puts("Test Pointing Pairs");
     int struck = 0;
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
-        for (int x0 = 0; x0 < SIZE; x0 += SQ)
-            for (int v = 1; v <= SIZE; v++) {
-                int n = 0, xs[5], ys[5];
-                for (int y = y0; y < y0 + SQ; y++)
-                    for (int x = x0; x < x0 + SQ; x++) {
-                        if (n > 4)
-                            break;
-                        int i = x * SIZE + y;
-                        if (g->cell[i] == 0 && (g->mask[i] & (1 << v))) {
-                            xs[n] = x;
-                            ys[n] = y;
-                            n++;
-                        } else if (g->cell[i] == v) {
-                            n = SIZE;
-                        }
+        for (int x0 = 0; x0 < SIZE; x0 += SQ) {
+            int held = 0, ones = 0, twos = 0, fours = 0;
+            int rows[SQ] = {0}, cols[SQ] = {0};
+            for (int r = 0; r < SQ; r++)
+                for (int c = 0; c < SQ; c++) {
+                    int i = (x0 + c) * SIZE + y0 + r;
+                    if (g->cell[i] != 0) {
+                        held |= 1 << g->cell[i];
+                        continue;
                     }
-                if (n == 2) {
-                    if (xs[0] == xs[1])
-                        struck += strike_column(g, v, xs[0], ys, 2, 602);
-                    if (ys[0] == ys[1])
-                        struck += strike_row(g, v, ys[0], xs, 2, 614);
-                } else if (n == 3) {
-                    if (xs[0] == xs[1] && xs[1] == xs[2])
-                        struck += strike_column(g, v, xs[0], ys, 3, 628);
-                    if (ys[0] == ys[1] && ys[1] == ys[2])
-                        struck += strike_row(g, v, ys[0], xs, 3, 640);
+                    int m = g->mask[i];
+                    rows[r] |= m;
+                    cols[c] |= m;
+                    int carry = ones & m;
+                    ones ^= m;
+                    fours |= twos & carry;
+                    twos ^= carry;
+                }
+            int one_col = once_in_lines(cols), one_row = once_in_lines(rows);
+            int pointing = twos & ~fours & ~held & ALL_VALUES & (one_col | one_row);
+            for (; pointing != 0; pointing &= pointing - 1) {
+                int v = get_first_one_pos(pointing), bit = 1 << v;
+                int triple = ones & bit;
+                for (int k = 0; k < SQ; k++) {
+                    if ((one_col & bit) && (cols[k] & bit))
+                        struck += strike_column(g, v, x0 + k, y0, triple ? 628 : 602);
+                    if ((one_row & bit) && (rows[k] & bit))
+                        struck += strike_row(g, v, y0 + k, x0, triple ? 640 : 614);
                 }
             }
+        }
     return struck;
 }
 
