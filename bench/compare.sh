@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Builds the baseline commit (named in bench/README.md) and the current tree side by side, then
+# prints for each puzzle file the median over its puzzles of the in-process solve time ratio
+# (baseline / current), then whole runs against cat and the peak memory of a run.
+#   bench/compare.sh [FILE...]     (default: the files listed below)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+puzzles=$root/../shared/puzzles
+work=$root/build-bench
+baseline=$(sed -n 's/^Baseline commit: `\([0-9a-f]*\)`.*/\1/p' bench/README.md)
+command -v hyperfine >/dev/null || { apt-get update -qq && apt-get install -y -qq hyperfine; }
+
+files=("$@")
+[ ${#files[@]} -gt 0 ] || files=(9x9_hardest 9x9_top95 16x16_unique_60pct 16x16_unique_50pct
+    16x16_unique_45pct 16x16_unique_40pct 16x16_unique_35pct 16x16_blanked
+    25x25_unique_70pct 25x25_unique_60pct 25x25_unique_55pct 25x25_unique_50pct)
+
+rm -rf "$work/baseline-src" && mkdir -p "$work/baseline-src"
+git archive "$baseline" src | tar -x -C "$work/baseline-src"
+for side in baseline current; do
+    source=$root/src/sudoku.cpp
+    [ $side = baseline ] && source=$work/baseline-src/src/sudoku.cpp
+    cmake -S bench -B "$work/$side" -DSUDOKU_SOURCE="$source" >/dev/null
+    cmake --build "$work/$side" -j "$(nproc)" >/dev/null
+done
+make -s build >/dev/null
+
+echo "In-process solve, median over the puzzles of baseline time / current time"
+printf '%-22s %8s %14s %14s\n' file ratio "baseline (us)" "current (us)"
+for name in "${files[@]}"; do
+    case $name in 9x9*) side=9 ;; 16x16*) side=16 ;; *) side=25 ;; esac
+    for build in baseline current; do
+        "$work/$build/bench_solve$side" "$puzzles/$name.txt" --benchmark_min_time=0.05 \
+            --benchmark_format=json --benchmark_out="$work/$build-$name.json" >/dev/null 2>&1
+    done
+    python3 - "$work/baseline-$name.json" "$work/current-$name.json" "$name" <<'PY'
+import json, statistics, sys
+base, cur = (json.load(open(p))["benchmarks"] for p in sys.argv[1:3])
+ratios = [b["real_time"] / c["real_time"] for b, c in zip(base, cur)]
+print("%-22s %8.1f %14.1f %14.1f" % (sys.argv[3], statistics.median(ratios),
+      statistics.median(b["real_time"] for b in base), statistics.median(c["real_time"] for c in cur)))
+PY
+done
+
+echo
+echo "Whole runs against cat (hyperfine, 100 runs each; ratio = program / cat, median times)"
+tmp=$(mktemp -d)
+whole() { # LABEL PROGRAM GRID_FILE
+    hyperfine -N --runs 100 --warmup 10 --export-json "$tmp/run.json" \
+        "sh -c '$2 < $3 > /dev/null'" "sh -c 'cat < $3 > /dev/null'" >/dev/null 2>&1
+    python3 - "$tmp/run.json" "$1" <<'PY'
+import json, sys
+r = json.load(open(sys.argv[1]))["results"]
+print("%-28s %6.3f ms  cat %6.3f ms  ratio %.2f" % (sys.argv[2], r[0]["median"] * 1e3,
+      r[1]["median"] * 1e3, r[0]["median"] / r[1]["median"]))
+PY
+}
+k=0
+while IFS= read -r line; do
+    k=$((k + 1))
+    printf '%s\n' "$line" > "$tmp/grid.txt"
+    whole "sudoku9 9x9_hardest:$k" "$root/build/sudoku9" "$tmp/grid.txt"
+done < "$puzzles/9x9_hardest.txt"
+head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
+whole "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
+
+echo
+echo "Peak memory of a whole run (maximum resident set, KiB)"
+head -n 1 "$puzzles/9x9_hardest.txt" > "$tmp/grid9.txt"
+for run in "$root/build/sudoku9 $tmp/grid9.txt" "cat $tmp/grid9.txt" \
+    "$root/build/sudoku25 $tmp/grid25.txt" "cat $tmp/grid25.txt"; do
+    set -- $run
+    python3 - "$1" "$2" <<'PY'
+import resource, subprocess, sys
+subprocess.run([sys.argv[1]], stdin=open(sys.argv[2]), stdout=subprocess.DEVNULL)
+print("%-40s %6d" % (sys.argv[1].split("/")[-1] + " < " + sys.argv[2].split("/")[-1],
+      resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss))
+PY
+done
+rm -rf "$tmp"
