@@ -85,8 +85,8 @@ int main(int argc, char **argv)
             std::string progress = with_fd_on_file(STDOUT_FILENO, "", [&] { solve_copy(*root); });
             verbose = 0;
             state.counters["guesses"] = static_cast<double>(allocations - before - 1);
-            state.counters["passes"] = static_cast<double>(
-                std::count(progress.begin(), progress.end(), '\n'));
+            state.counters["passes"] =
+                static_cast<double>(std::count(progress.begin(), progress.end(), '\n'));
         };
         benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1)).c_str(), run)
             ->Unit(benchmark::kMicrosecond);

@@ -81,6 +81,33 @@ static constexpr peer_table make_peer_table()
 
 static constexpr peer_table PEERS = make_peer_table();
 
+struct reading_table {
+    int16_t of[NB_CELLS]; /* y * SIZE + x for cell x * SIZE + y */
+};
+
+/* Returns the position in reading order of every cell. */
+static constexpr reading_table make_reading_table()
+{
+    reading_table t{};
+    for (int i = 0; i < NB_CELLS; i++)
+        t.of[i] = static_cast<int16_t>(i % SIZE * SIZE + i / SIZE);
+    return t;
+}
+
+static constexpr reading_table READING = make_reading_table();
+
+/* Strikes bit from the mask of cell i, noting the cell for basic when it is empty and left
+ * with one candidate. */
+static void strike(sudoku_grid *g, int i, int bit)
+{
+    int m = g->mask[i] & ~bit;
+    g->mask[i] = m;
+    if (g->cell[i] == 0 && count_ones(m) == 1) {
+        int p = READING.of[i];
+        g->singles[p / 64] |= uint64_t{1} << (p % 64);
+    }
+}
+
 /* Returns a new block for a state; a state that cannot be had ends the run. */
 static sudoku_grid *alloc_grid(void)
 {
@@ -107,6 +134,9 @@ sudoku_grid *init_grid(void)
     g->unknowns = NB_CELLS;
     g->tests = g->forks = 0.0;
     g->parent = nullptr;
+    g->narrowed = 0;
+    for (uint64_t &word : g->singles)
+        word = 0;
     return g;
 }
 
@@ -131,7 +161,8 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     if (!propagate)
         return;
     for (int peer : PEERS.of[x * SIZE + y])
-        g->mask[peer] &= ~bit;
+        if (g->mask[peer] & bit)
+            strike(g, peer, bit);
 }
 
 /* Returns the number of values (bits 1 to SIZE) in mask. */
@@ -373,25 +404,52 @@ void show_mask(int mask)
 static const char MSG_NOT_POSSIBLE[] = "%d est pas possible en %dx%d\n";
 
 /* Naked singles: narrows every empty cell to its houses and fills those left with one
- * candidate. Returns 1 when a cell was filled, else 0. */
+ * candidate. Returns 1 when a cell was filled, else 0.
+ *
+ * The first pass scans the whole grid, placing without propagation, then narrows every mask
+ * once more and notes the cells left with one candidate. From then on every placement strikes
+ * its value from the peers at once, so the masks stay narrowed and a pass only needs the
+ * noted cells: taken in reading order from a cursor, with the cells noted behind the cursor
+ * kept for the next pass, they are exactly the cells the full scan would fill. */
 int basic(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("basic", 437))
         puts("Test Basic");
-    for (int y = 0; y < SIZE; y++)
-        for (int x = 0; x < SIZE; x++) {
-            int i = x * SIZE + y;
-            if (g->cell[i] != 0)
-                continue;
-            int m =
-                g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
-            g->mask[i] = m;
-            if (count_ones(m) == 1) {
-                set_case(g, x, y, get_first_one_pos(m), 0);
-                g->unknowns--;
-            }
+    if (!g->narrowed) {
+        for (int pass = 0; pass < 2; pass++)
+            for (int y = 0; y < SIZE; y++)
+                for (int x = 0; x < SIZE; x++) {
+                    int i = x * SIZE + y;
+                    if (g->cell[i] != 0)
+                        continue;
+                    int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] &
+                            g->box_missing[getsqr(x, y)];
+                    g->mask[i] = ALL_VALUES;
+                    strike(g, i, ALL_VALUES & ~m);
+                    if (pass == 0 && count_ones(m) == 1) {
+                        set_case(g, x, y, get_first_one_pos(m), 0);
+                        g->unknowns--;
+                    }
+                }
+        g->narrowed = 1;
+        return g->unknowns != unknowns;
+    }
+    for (int p = 0; p < NB_CELLS;) {
+        uint64_t ahead = g->singles[p / 64] & (~uint64_t{0} << (p % 64));
+        if (ahead == 0) {
+            p = (p / 64 + 1) * 64;
+            continue;
         }
+        p = p / 64 * 64 + __builtin_ctzll(ahead);
+        g->singles[p / 64] &= ~(uint64_t{1} << (p % 64));
+        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
+        p++;
+        if (g->cell[i] != 0 || count_ones(g->mask[i]) != 1)
+            continue;
+        set_case(g, x, y, get_first_one_pos(g->mask[i]), 1);
+        g->unknowns--;
+    }
     return g->unknowns != unknowns;
 }
 
@@ -489,7 +547,7 @@ static int strike_column(sudoku_grid *g, int v, int x, int y0, int line)
             continue;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, x, y);
-        g->mask[i] &= ~(1 << v);
+        strike(g, i, 1 << v);
         struck++;
     }
     return struck;
@@ -506,7 +564,7 @@ static int strike_row(sudoku_grid *g, int v, int y, int x0, int line)
             continue;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, x, y);
-        g->mask[i] &= ~(1 << v);
+        strike(g, i, 1 << v);
         struck++;
     }
     return struck;
@@ -623,7 +681,7 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
         puts(MSG_BACK_OUT);
     *current = p;
     p->tests += g->tests;
-    p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
+    strike(p, g->last_x * SIZE + g->last_y, 1 << g->last_value); /* the parent still has it */
     p->forks += g->forks;
     free(g);
 }

@@ -20,6 +20,8 @@ constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHA
 
 static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
 
+constexpr int SINGLES_WORDS = (NB_CELLS + 63) / 64; /* 64-bit words of one bit per cell */
+
 /* One solving state. Per-cell arrays hold cell (x, y) at x * SIZE + y. */
 struct sudoku_grid {
     int32_t cell[NB_CELLS];    /* value of each cell; 0 = empty */
@@ -34,6 +36,10 @@ struct sudoku_grid {
     double tests;              /* weighted count of solving steps */
     double forks;              /* number of guesses */
     sudoku_grid *parent;       /* the state this guess was copied from; null at the root */
+    /* What follows only saves work; nothing printed depends on it. */
+    int32_t narrowed;                /* 1 once basic has narrowed every mask to its houses */
+    uint64_t singles[SINGLES_WORDS]; /* empty cells that may have one candidate left, in
+                                        reading order: bit y * SIZE + x */
 };
 
 extern int verbose; /* 0 to 4, set by -v */
