@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the baseline commit (named in bench/README.md) and the current tree side by side, then
 # prints for each puzzle file the median over its puzzles of the in-process solve time ratio
-# (baseline / current), then whole runs against cat and the peak memory of a run.
+# (baseline / current), then whole runs against cat.
 #   bench/compare.sh [FILE...]     (default: the files listed below)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -65,17 +65,4 @@ done < "$puzzles/9x9_hardest.txt"
 head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
 whole "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
 
-echo
-echo "Peak memory of a whole run (maximum resident set, KiB)"
-head -n 1 "$puzzles/9x9_hardest.txt" > "$tmp/grid9.txt"
-for run in "$root/build/sudoku9 $tmp/grid9.txt" "cat $tmp/grid9.txt" \
-    "$root/build/sudoku25 $tmp/grid25.txt" "cat $tmp/grid25.txt"; do
-    set -- $run
-    python3 - "$1" "$2" <<'PY'
-import resource, subprocess, sys
-subprocess.run([sys.argv[1]], stdin=open(sys.argv[2]), stdout=subprocess.DEVNULL)
-print("%-40s %6d" % (sys.argv[1].split("/")[-1] + " < " + sys.argv[2].split("/")[-1],
-      resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss))
-PY
-done
 rm -rf "$tmp"

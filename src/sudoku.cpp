@@ -96,16 +96,20 @@ static constexpr reading_table make_reading_table()
 
 static constexpr reading_table READING = make_reading_table();
 
-/* Strikes bit from the mask of cell i, noting the cell for basic when it is empty and left
- * with one candidate. */
-static void strike(sudoku_grid *g, int i, int bit)
+/* Notes cell i for basic when it is empty and left with one candidate. */
+static void note_if_single(sudoku_grid *g, int i)
 {
-    int m = g->mask[i] & ~bit;
-    g->mask[i] = m;
-    if (g->cell[i] == 0 && count_ones(m) == 1) {
+    if (g->cell[i] == 0 && count_ones(g->mask[i]) == 1) {
         int p = READING.of[i];
         g->singles[p / 64] |= uint64_t{1} << (p % 64);
     }
+}
+
+/* Strikes bit from the mask of cell i. */
+static void strike(sudoku_grid *g, int i, int bit)
+{
+    g->mask[i] &= ~bit;
+    note_if_single(g, i);
 }
 
 /* Returns a new block for a state; a state that cannot be had ends the run. */
@@ -425,8 +429,8 @@ int basic(sudoku_grid *g)
                         continue;
                     int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] &
                             g->box_missing[getsqr(x, y)];
-                    g->mask[i] = ALL_VALUES;
-                    strike(g, i, ALL_VALUES & ~m);
+                    g->mask[i] = m;
+                    note_if_single(g, i);
                     if (pass == 0 && count_ones(m) == 1) {
                         set_case(g, x, y, get_first_one_pos(m), 0);
                         g->unknowns--;
@@ -536,34 +540,18 @@ int single_in_box(sudoku_grid *g)
     return g->unknowns != unknowns;
 }
 
-/* Strikes v from the empty cells of column x outside the rows y0 to y0 + SQ - 1 of the box
- * whose candidates point at it. Returns the number struck. */
-static int strike_column(sudoku_grid *g, int v, int x, int y0, int line)
+/* Strikes v from the empty cells of column x (of row y when x is negative) that lie outside
+ * the box which starts at first along that line and whose candidates point along it. Returns
+ * the number struck. */
+static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
 {
     int struck = 0;
-    for (int y = 0; y < SIZE; y++) {
-        int i = x * SIZE + y;
-        if ((y >= y0 && y < y0 + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
+    for (int k = 0; k < SIZE; k++) {
+        int cx = x >= 0 ? x : k, cy = x >= 0 ? k : y, i = cx * SIZE + cy;
+        if ((k >= first && k < first + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
             continue;
         if (diag("pointing_pairs", line))
-            printf(MSG_NOT_POSSIBLE, v, x, y);
-        strike(g, i, 1 << v);
-        struck++;
-    }
-    return struck;
-}
-
-/* Strikes v from the empty cells of row y outside the columns x0 to x0 + SQ - 1 of the box
- * whose candidates point at it. Returns the number struck. */
-static int strike_row(sudoku_grid *g, int v, int y, int x0, int line)
-{
-    int struck = 0;
-    for (int x = 0; x < SIZE; x++) {
-        int i = x * SIZE + y;
-        if ((x >= x0 && x < x0 + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
-            continue;
-        if (diag("pointing_pairs", line))
-            printf(MSG_NOT_POSSIBLE, v, x, y);
+            printf(MSG_NOT_POSSIBLE, v, cx, cy);
         strike(g, i, 1 << v);
         struck++;
     }
@@ -621,9 +609,9 @@ int pointing_pairs(sudoku_grid *g)
                 int triple = ones & bit;
                 for (int k = 0; k < SQ; k++) {
                     if ((one_col & bit) && (cols[k] & bit))
-                        struck += strike_column(g, v, x0 + k, y0, triple ? 628 : 602);
+                        struck += strike_line(g, v, x0 + k, -1, y0, triple ? 628 : 602);
                     if ((one_row & bit) && (rows[k] & bit))
-                        struck += strike_row(g, v, y0 + k, x0, triple ? 640 : 614);
+                        struck += strike_line(g, v, -1, y0 + k, x0, triple ? 640 : 614);
                 }
             }
         }
