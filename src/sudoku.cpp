@@ -52,6 +52,10 @@ static void error_message(const char *format, ...)
  * One record holds a whole solving state (sudoku_grid). Cell values and candidate masks are
  * stored column by column; the house masks keep, as toggles, which values each row, column
  * and box still misses. set_case is the one way to place a value once the grid is read.
+ * Tables that never change (the peers of each cell, its position in reading order) are
+ * built at compile time, outside the record, so that a guess still copies one flat block.
+ * Every candidate struck goes through strike, which notes the cells left with one candidate
+ * for the next pass of naked singles.
  */
 
 static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
