@@ -52,10 +52,8 @@ static void error_message(const char *format, ...)
  * One record holds a whole solving state (sudoku_grid). Cell values and candidate masks are
  * stored column by column; the house masks keep, as toggles, which values each row, column
  * and box still misses. set_case is the one way to place a value once the grid is read.
- * Tables that never change (the peers of each cell, its position in reading order) are
- * built at compile time, outside the record, so that a guess still copies one flat block.
- * Every candidate struck goes through strike, which notes the cells left with one candidate
- * for the next pass of naked singles.
+ * The peers of each cell never change: their table is built at compile time, outside the
+ * record, so that a guess still copies one flat block.
  */
 
 static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
@@ -85,35 +83,17 @@ static constexpr peer_table make_peer_table()
 
 static constexpr peer_table PEERS = make_peer_table();
 
-struct reading_table {
-    int16_t of[NB_CELLS]; /* y * SIZE + x for cell x * SIZE + y */
-};
-
-/* Returns the position in reading order of every cell. */
-static constexpr reading_table make_reading_table()
+/* Returns the reading position (y * SIZE + x) of the first empty cell at or after p, or
+ * NB_CELLS when there is none. */
+static int next_empty(const sudoku_grid *g, int p)
 {
-    reading_table t{};
-    for (int i = 0; i < NB_CELLS; i++)
-        t.of[i] = static_cast<int16_t>(i % SIZE * SIZE + i / SIZE);
-    return t;
-}
-
-static constexpr reading_table READING = make_reading_table();
-
-/* Notes cell i for basic when it is empty and left with one candidate. */
-static void note_if_single(sudoku_grid *g, int i)
-{
-    if (g->cell[i] == 0 && count_ones(g->mask[i]) == 1) {
-        int p = READING.of[i];
-        g->singles[p / 64] |= uint64_t{1} << (p % 64);
+    while (p < NB_CELLS) {
+        uint64_t ahead = g->empty[p / 64] & (~uint64_t{0} << (p % 64));
+        if (ahead != 0)
+            return p / 64 * 64 + __builtin_ctzll(ahead);
+        p = (p / 64 + 1) * 64;
     }
-}
-
-/* Strikes bit from the mask of cell i. */
-static void strike(sudoku_grid *g, int i, int bit)
-{
-    g->mask[i] &= ~bit;
-    note_if_single(g, i);
+    return NB_CELLS;
 }
 
 /* Returns a new block for a state; a state that cannot be had ends the run. */
@@ -142,9 +122,8 @@ sudoku_grid *init_grid(void)
     g->unknowns = NB_CELLS;
     g->tests = g->forks = 0.0;
     g->parent = nullptr;
-    g->narrowed = 0;
-    for (uint64_t &word : g->singles)
-        word = 0;
+    for (int w = 0; w < CELL_WORDS; w++)
+        g->empty[w] = ~uint64_t{0};
     return g;
 }
 
@@ -162,6 +141,11 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     if (diag("set_case", 797))
         printf(MSG_PLACE, x, y, value);
     g->cell[x * SIZE + y] = value;
+    int p = y * SIZE + x;
+    if (value != 0)
+        g->empty[p / 64] &= ~(uint64_t{1} << (p % 64));
+    else
+        g->empty[p / 64] |= uint64_t{1} << (p % 64);
     int bit = 1 << value;
     g->row_missing[y] ^= bit;
     g->box_missing[b] ^= bit;
@@ -169,14 +153,25 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     if (!propagate)
         return;
     for (int peer : PEERS.of[x * SIZE + y])
-        if (g->mask[peer] & bit)
-            strike(g, peer, bit);
+        g->mask[peer] &= ~bit;
 }
 
-/* Returns the number of values (bits 1 to SIZE) in mask. */
+/* Returns the number of values (bits 1 to SIZE) in mask. Counted by halves, quarters and
+ * bytes: the plain x86-64 instruction set has no population count, and the compiler's
+ * fallback is a library call. */
 int count_ones(int mask)
 {
-    return __builtin_popcount(static_cast<unsigned>(mask & ALL_VALUES));
+    unsigned v = static_cast<unsigned>(mask & ALL_VALUES);
+    v = v - ((v >> 1) & 0x55555555u);
+    v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
+    return static_cast<int>((((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+}
+
+/* Returns 1 when mask holds exactly one value. */
+static int single_value(int mask)
+{
+    int values = mask & ALL_VALUES;
+    return values != 0 && (values & (values - 1)) == 0;
 }
 
 /* Returns the lowest value in mask, or 0 when it holds none. */
@@ -211,13 +206,14 @@ static const char MSG_TWICE_IN_BOX[] = "Deux %d dans le carr\351 %dx%d\n";
 /* Returns 0 when the state is sound, 1 at the first fault found. */
 int check_grid(const sudoku_grid *g)
 {
-    for (int y = 0; y < SIZE; y++)
-        for (int x = 0; x < SIZE; x++)
-            if (g->cell[x * SIZE + y] == 0 && g->mask[x * SIZE + y] == 0) {
-                if (diag("check_grid", 733))
-                    printf(MSG_BROKEN_MASK, x, y);
-                return 1;
-            }
+    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
+        int x = p % SIZE, y = p / SIZE;
+        if (g->cell[x * SIZE + y] == 0 && g->mask[x * SIZE + y] == 0) {
+            if (diag("check_grid", 733))
+                printf(MSG_BROKEN_MASK, x, y);
+            return 1;
+        }
+    }
     for (int y = 0; y < SIZE; y++) {
         int seen = 0;
         for (int x = 0; x < SIZE; x++) {
@@ -412,51 +408,22 @@ void show_mask(int mask)
 static const char MSG_NOT_POSSIBLE[] = "%d est pas possible en %dx%d\n";
 
 /* Naked singles: narrows every empty cell to its houses and fills those left with one
- * candidate. Returns 1 when a cell was filled, else 0.
- *
- * The first pass scans the whole grid, placing without propagation, then narrows every mask
- * once more and notes the cells left with one candidate. From then on every placement strikes
- * its value from the peers at once, so the masks stay narrowed and a pass only needs the
- * noted cells: taken in reading order from a cursor, with the cells noted behind the cursor
- * kept for the next pass, they are exactly the cells the full scan would fill. */
+ * candidate. Returns 1 when a cell was filled, else 0. */
 int basic(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("basic", 437))
         puts("Test Basic");
-    if (!g->narrowed) {
-        for (int pass = 0; pass < 2; pass++)
-            for (int y = 0; y < SIZE; y++)
-                for (int x = 0; x < SIZE; x++) {
-                    int i = x * SIZE + y;
-                    if (g->cell[i] != 0)
-                        continue;
-                    int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] &
-                            g->box_missing[getsqr(x, y)];
-                    g->mask[i] = m;
-                    note_if_single(g, i);
-                    if (pass == 0 && count_ones(m) == 1) {
-                        set_case(g, x, y, get_first_one_pos(m), 0);
-                        g->unknowns--;
-                    }
-                }
-        g->narrowed = 1;
-        return g->unknowns != unknowns;
-    }
-    for (int p = 0; p < NB_CELLS;) {
-        uint64_t ahead = g->singles[p / 64] & (~uint64_t{0} << (p % 64));
-        if (ahead == 0) {
-            p = (p / 64 + 1) * 64;
-            continue;
-        }
-        p = p / 64 * 64 + __builtin_ctzll(ahead);
-        g->singles[p / 64] &= ~(uint64_t{1} << (p % 64));
+    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
         int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
-        p++;
-        if (g->cell[i] != 0 || count_ones(g->mask[i]) != 1)
+        if (g->cell[i] != 0)
             continue;
-        set_case(g, x, y, get_first_one_pos(g->mask[i]), 1);
-        g->unknowns--;
+        int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
+        g->mask[i] = m;
+        if (single_value(m)) {
+            set_case(g, x, y, get_first_one_pos(m), 0);
+            g->unknowns--;
+        }
     }
     return g->unknowns != unknowns;
 }
@@ -496,20 +463,22 @@ int single_in_row_col(sudoku_grid *g)
     int col_once[SIZE];
     for (int x = 0; x < SIZE; x++)
         col_once[x] = once_in_house(g, x * SIZE, 1);
-    for (int y = 0; y < SIZE; y++) {
-        int row_once = once_in_house(g, y, SIZE);
-        for (int x = 0; x < SIZE; x++) {
-            int i = x * SIZE + y;
-            if (g->cell[i] != 0)
-                continue;
-            int singles = g->mask[i] & (row_once | col_once[x]);
-            if (singles == 0)
-                continue;
-            place(g, x, y, get_first_one_pos(singles));
+    int row = -1, row_once = 0;
+    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
+        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
+        if (g->cell[i] != 0)
+            continue;
+        if (y != row) {
+            row = y;
             row_once = once_in_house(g, y, SIZE);
-            for (int xx = 0; xx < SIZE; xx++)
-                col_once[xx] = once_in_house(g, xx * SIZE, 1);
         }
+        int singles = g->mask[i] & (row_once | col_once[x]);
+        if (singles == 0)
+            continue;
+        place(g, x, y, get_first_one_pos(singles));
+        row_once = once_in_house(g, y, SIZE);
+        for (int xx = 0; xx < SIZE; xx++)
+            col_once[xx] = once_in_house(g, xx * SIZE, 1);
     }
     return g->unknowns != unknowns;
 }
@@ -556,7 +525,7 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
             continue;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
-        strike(g, i, 1 << v);
+        g->mask[i] &= ~(1 << v);
         struck++;
     }
     return struck;
@@ -639,18 +608,17 @@ sudoku_grid *random_choice(sudoku_grid *g)
     sudoku_grid *child = alloc_grid();
     *child = *g;
     int best = SIZE, bx = 0, by = 0;
-    for (int y = 0; y < SIZE && best != 2; y++)
-        for (int x = 0; x < SIZE && best != 2; x++) {
-            int i = x * SIZE + y;
-            if (child->cell[i] != 0)
-                continue;
-            int n = count_ones(child->mask[i]);
-            if (n >= 2 && n < best) {
-                best = n;
-                bx = x;
-                by = y;
-            }
+    for (int p = next_empty(child, 0); p < NB_CELLS && best != 2; p = next_empty(child, p + 1)) {
+        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
+        if (child->cell[i] != 0)
+            continue;
+        int n = count_ones(child->mask[i]);
+        if (n >= 2 && n < best) {
+            best = n;
+            bx = x;
+            by = y;
         }
+    }
     int v = get_first_one_pos(child->mask[bx * SIZE + by]);
     if (diag("random_choice", 684))
         printf(MSG_GUESS, bx, by, v);
@@ -673,7 +641,7 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
         puts(MSG_BACK_OUT);
     *current = p;
     p->tests += g->tests;
-    strike(p, g->last_x * SIZE + g->last_y, 1 << g->last_value); /* the parent still has it */
+    p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
     p->forks += g->forks;
     free(g);
 }

@@ -20,26 +20,25 @@ constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHA
 
 static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
 
-constexpr int SINGLES_WORDS = (NB_CELLS + 63) / 64; /* 64-bit words of one bit per cell */
+constexpr int CELL_WORDS = (NB_CELLS + 63) / 64; /* 64-bit words of one bit per cell */
 
 /* One solving state. Per-cell arrays hold cell (x, y) at x * SIZE + y. */
 struct sudoku_grid {
-    int32_t cell[NB_CELLS];    /* value of each cell; 0 = empty */
-    int32_t mask[NB_CELLS];    /* candidates of each cell, bit v = value v still possible */
-    int32_t row_missing[SIZE]; /* per row y: bit v set = v not yet placed (a toggle) */
-    int32_t col_missing[SIZE]; /* per column x, same meaning */
-    int32_t box_missing[SIZE]; /* per box getsqr(x, y), same meaning */
-    int32_t last_x;            /* column of the guess that made this state; SIZE at the root */
-    int32_t last_y;            /* row of that guess; SIZE at the root */
-    int32_t last_value;        /* value of that guess; 0 at the root */
-    int32_t unknowns;          /* number of empty cells */
-    double tests;              /* weighted count of solving steps */
-    double forks;              /* number of guesses */
-    sudoku_grid *parent;       /* the state this guess was copied from; null at the root */
-    /* What follows only saves work; nothing printed depends on it. */
-    int32_t narrowed;                /* 1 once basic has narrowed every mask to its houses */
-    uint64_t singles[SINGLES_WORDS]; /* empty cells that may have one candidate left, in
-                                        reading order: bit y * SIZE + x */
+    int32_t cell[NB_CELLS];     /* value of each cell; 0 = empty */
+    int32_t mask[NB_CELLS];     /* candidates of each cell, bit v = value v still possible */
+    int32_t row_missing[SIZE];  /* per row y: bit v set = v not yet placed (a toggle) */
+    int32_t col_missing[SIZE];  /* per column x, same meaning */
+    int32_t box_missing[SIZE];  /* per box getsqr(x, y), same meaning */
+    int32_t last_x;             /* column of the guess that made this state; SIZE at the root */
+    int32_t last_y;             /* row of that guess; SIZE at the root */
+    int32_t last_value;         /* value of that guess; 0 at the root */
+    int32_t unknowns;           /* number of empty cells */
+    double tests;               /* weighted count of solving steps */
+    double forks;               /* number of guesses */
+    sudoku_grid *parent;        /* the state this guess was copied from; null at the root */
+    uint64_t empty[CELL_WORDS]; /* cells emptied or left empty through set_case or init_grid,
+                                   in reading order (bit y * SIZE + x), so that scans skip
+                                   filled cells; cell stays the truth */
 };
 
 extern int verbose; /* 0 to 4, set by -v */
