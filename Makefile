@@ -7,7 +7,13 @@ EXAMPLE ?= examples/9x9_hard.txt
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all build run test install uninstall package clean
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+VALGRIND = valgrind --quiet --error-exitcode=99 --leak-check=full \
+	--errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options
+
+.PHONY: all build run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
 
 all: build
 
@@ -18,8 +24,40 @@ build:
 run: build
 	$(BUILD)/sudoku9 -n < $(EXAMPLE)
 
+# Every test: the suite on the release build, again on an AddressSanitizer and
+# UndefinedBehaviorSanitizer build, the end-to-end suite under valgrind, and a short fuzz run of
+# each target.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitizers test-valgrind test-fuzz
+
+test-sanitizers:
+	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
+		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS) -E install
+
+# Valgrind needs dynamically linked programs to watch their allocations.
+test-valgrind:
+	cmake -S . -B $(BUILD)-valgrind -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
+		>/dev/null
+	cmake --build $(BUILD)-valgrind -j $(JOBS) --target sudoku9 sudoku16 sudoku25 e2e_tests
+	cd $(BUILD)-valgrind && SUDOKU_TEST_WRAPPER="$(VALGRIND)" \
+		ctest --output-on-failure -j $(JOBS) -R '^e2e\.'
+
+# Each target from its committed seed corpus, a fixed seed, new inputs kept in a scratch folder.
+test-fuzz:
+	cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DSUDOKU_FUZZ=ON -DSUDOKU_TESTS=OFF -DSUDOKU_STATIC=OFF >/dev/null
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+	for t in $(FUZZ_TARGETS); do \
+		rm -rf $(BUILD)-fuzz/new/$$t && mkdir -p $(BUILD)-fuzz/new/$$t && \
+		$(BUILD)-fuzz/fuzz/$$t -seed=1 -max_total_time=$(FUZZ_SECONDS) -timeout=20 \
+			-close_fd_mask=2 -print_final_stats=1 $(BUILD)-fuzz/new/$$t \
+			fuzz/corpus/$${t#fuzz_} > $(BUILD)-fuzz/$$t.log 2>&1; \
+		status=$$?; tail -n 12 $(BUILD)-fuzz/$$t.log; [ $$status -eq 0 ] || exit 1; \
+	done
 
 # Installs under $(DESTDIR)$(PREFIX); uninstall removes what the last install wrote.
 install: build
@@ -35,4 +73,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-valgrind $(BUILD)-fuzz

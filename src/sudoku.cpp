@@ -659,12 +659,34 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * walked at most once.
  */
 
+#ifdef SUDOKU_PASS_BUDGET
+/* Fuzzing builds bound the passes of one solve (a grid without a solution may need an
+ * exhaustive search that takes hours) and abort at a pass that changes nothing, which would
+ * be a loop that never ends. Returns the number of candidates of the empty cells of g. */
+static long candidates_left(const sudoku_grid *g)
+{
+    long n = 0;
+    for (int i = 0; i < NB_CELLS; i++)
+        if (g->cell[i] == 0)
+            n += count_ones(g->mask[i]);
+    return n;
+}
+#endif
+
 /* Returns the solved state, the head of the chain that leads back to g; or null when g itself
  * turns out to have no solution, the chain then being g alone. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
     sudoku_grid *current = g;
+#ifdef SUDOKU_PASS_BUDGET
+    long passes = 0;
+#endif
     while (current->unknowns != 0) {
+#ifdef SUDOKU_PASS_BUDGET
+        const sudoku_grid *before = current;
+        int unknowns = current->unknowns;
+        long left = candidates_left(current);
+#endif
         if (verbose >= 2)
             show_nice_grid(current);
         if (verbose >= 1)
@@ -686,6 +708,18 @@ sudoku_grid *resolv(sudoku_grid *g)
             current = random_choice(current);
             current->tests += 5;
         }
+#ifdef SUDOKU_PASS_BUDGET
+        if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
+            abort();
+        if (++passes > SUDOKU_PASS_BUDGET) {
+            while (current != g) {
+                sudoku_grid *parent = current->parent;
+                free(current);
+                current = parent;
+            }
+            return nullptr;
+        }
+#endif
     }
     return current;
 }

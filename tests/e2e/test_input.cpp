@@ -111,3 +111,20 @@ TEST(Input, LongInputIsReadOnlyAsFarAsTheGrid)
     EXPECT_EQ(r.out, lines9(SOLVED9));
     EXPECT_EQ(r.status, 0);
 }
+
+TEST(Input, GridCutShortOrOnlyBlanksLeavesTheRestEmptyAndIsSolved)
+{
+    const std::vector<std::string> inputs = {"1234", std::string(81, ' '), "123456789\n45678"};
+    for (const std::string &text : inputs) {
+        run_result r = run_program(program(3), {}, text);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        std::string grid;
+        for (char c : r.out)
+            if (c != '\n')
+                grid += c;
+        ASSERT_EQ(grid.size(), 81u);
+        EXPECT_EQ(grid.substr(0, 4), "1234");
+        EXPECT_EQ(grid.find(' '), std::string::npos);
+    }
+}
