@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the baseline commit (named in bench/README.md) and the current tree side by side, then
 # prints for each puzzle file the median over its puzzles of the in-process solve time ratio
-# (baseline / current), then whole runs against cat.
+# (baseline / current), whole runs of the baseline and current programs, and one run
+# against cat (time and peak memory).
 #   bench/compare.sh [FILE...]     (default: the files listed below)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +18,9 @@ files=("$@")
     25x25_unique_70pct 25x25_unique_60pct 25x25_unique_55pct 25x25_unique_50pct)
 
 rm -rf "$work/baseline-src" && mkdir -p "$work/baseline-src"
-git archive "$baseline" src | tar -x -C "$work/baseline-src"
+git archive "$baseline" | tar -x -C "$work/baseline-src"
+cmake -S "$work/baseline-src" -B "$work/baseline-build" -DSUDOKU_TESTS=OFF >/dev/null
+cmake --build "$work/baseline-build" -j "$(nproc)" >/dev/null
 for side in baseline current; do
     source=$root/src/sudoku.cpp
     [ $side = baseline ] && source=$work/baseline-src/src/sudoku.cpp
@@ -44,25 +47,40 @@ PY
 done
 
 echo
-echo "Whole runs against cat (hyperfine, 100 runs each; ratio = program / cat, median times)"
-tmp=$(mktemp -d)
-whole() { # LABEL PROGRAM GRID_FILE
-    hyperfine -N --runs 100 --warmup 10 --export-json "$tmp/run.json" \
-        "sh -c '$2 < $3 > /dev/null'" "sh -c 'cat < $3 > /dev/null'" >/dev/null 2>&1
-    python3 - "$tmp/run.json" "$1" <<'PY'
+echo "Whole runs, baseline against current programs (hyperfine; each run solves every puzzle of"
+echo "the file, one process per puzzle)"
+cat > "$work/each_puzzle.sh" <<'SH'
+while IFS= read -r line; do printf '%s\n' "$line" | "$1" > /dev/null; done < "$2"
+SH
+for name in 9x9_hardest 16x16_unique_45pct 25x25_unique_70pct; do
+    case $name in 9x9*) prog=sudoku9 ;; 16x16*) prog=sudoku16 ;; *) prog=sudoku25 ;; esac
+    hyperfine --runs 10 --warmup 1 -N --export-json "$work/hyperfine-$name.json" \
+        "sh $work/each_puzzle.sh $work/baseline-build/$prog $puzzles/$name.txt" \
+        "sh $work/each_puzzle.sh $root/build/$prog $puzzles/$name.txt" >/dev/null 2>&1
+    python3 - "$work/hyperfine-$name.json" "$name" <<'PY'
 import json, sys
 r = json.load(open(sys.argv[1]))["results"]
-print("%-28s %6.3f ms  cat %6.3f ms  ratio %.2f" % (sys.argv[2], r[0]["median"] * 1e3,
-      r[1]["median"] * 1e3, r[0]["median"] / r[1]["median"]))
+print("%-22s baseline %8.1f ms  current %8.1f ms  ratio %.2f" % (sys.argv[2],
+      r[0]["median"] * 1e3, r[1]["median"] * 1e3, r[0]["median"] / r[1]["median"]))
 PY
+done
+
+echo
+echo "One run against cat on the same input (median of 200 runs, ms; peak resident set, KiB)"
+g++ -O2 -static -o "$work/whole_run" bench/whole_run.cpp
+tmp=$(mktemp -d)
+against_cat() { # LABEL PROGRAM GRID_FILE
+    read -r t m < <("$work/whole_run" 200 "$3" "$2")
+    read -r tc mc < <("$work/whole_run" 200 "$3" cat)
+    printf '%-30s %6.3f ms  cat %6.3f ms  ratio %.2f   memory %5d KiB  cat %5d KiB  ratio %.2f\n' \
+        "$1" "$t" "$tc" "$(echo "$t / $tc" | bc -l)" "$m" "$mc" "$(echo "$m / $mc" | bc -l)"
 }
 k=0
 while IFS= read -r line; do
     k=$((k + 1))
     printf '%s\n' "$line" > "$tmp/grid.txt"
-    whole "sudoku9 9x9_hardest:$k" "$root/build/sudoku9" "$tmp/grid.txt"
+    against_cat "sudoku9 9x9_hardest:$k" "$root/build/sudoku9" "$tmp/grid.txt"
 done < "$puzzles/9x9_hardest.txt"
 head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
-whole "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
-
+against_cat "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
 rm -rf "$tmp"
