@@ -72,6 +72,10 @@ run_result run_program(const std::string &path, const std::vector<std::string> &
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    /* Descriptors 0 to 2 open, so that none of those made below takes their place. */
+    for (int fd = 0; fd < 3; fd++)
+        if (fcntl(fd, F_GETFD) < 0)
+            open("/dev/null", O_RDWR);
     int in_fd = streams.stdin_fd >= 0 ? dup(streams.stdin_fd)
                 : streams.stdin_path  ? open(streams.stdin_path, O_RDONLY)
                                       : temp_file(input);
