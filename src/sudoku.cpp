@@ -436,16 +436,21 @@ static void place(sudoku_grid *g, int x, int y, int v)
     set_case(g, x, y, v, 1);
 }
 
+/* Adds the values of mask to a tally: seen holds every value met, twice those met again. */
+static void tally(int mask, int *seen, int *twice)
+{
+    *twice |= *seen & mask;
+    *seen |= mask;
+}
+
 /* Returns the values that exactly one empty cell among SIZE cells (first, first + step, ...)
  * still has as a candidate. */
 static int once_in_house(const sudoku_grid *g, int first, int step)
 {
     int seen = 0, twice = 0;
     for (int k = 0, i = first; k < SIZE; k++, i += step)
-        if (g->cell[i] == 0) {
-            twice |= seen & g->mask[i];
-            seen |= g->mask[i];
-        }
+        if (g->cell[i] == 0)
+            tally(g->mask[i], &seen, &twice);
     return seen & ~twice & ALL_VALUES;
 }
 
@@ -498,10 +503,8 @@ int single_in_box(sudoku_grid *g)
             int seen = 0, twice = 0;
             for (int y = y0; y < y0 + SQ; y++)
                 for (int x = x0; x < x0 + SQ; x++)
-                    if (g->cell[x * SIZE + y] == 0) {
-                        twice |= seen & g->mask[x * SIZE + y];
-                        seen |= g->mask[x * SIZE + y];
-                    }
+                    if (g->cell[x * SIZE + y] == 0)
+                        tally(g->mask[x * SIZE + y], &seen, &twice);
             for (int once = seen & ~twice & ALL_VALUES; once != 0; once &= once - 1) {
                 int v = get_first_one_pos(once);
                 for (int y = y0; y < y0 + SQ; y++)
@@ -535,10 +538,8 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
 static int once_in_lines(const int *masks)
 {
     int seen = 0, twice = 0;
-    for (int k = 0; k < SQ; k++) {
-        twice |= seen & masks[k];
-        seen |= masks[k];
-    }
+    for (int k = 0; k < SQ; k++)
+        tally(masks[k], &seen, &twice);
     return seen & ~twice;
 }
 
