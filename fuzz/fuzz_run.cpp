@@ -1,30 +1,7 @@
 /* Fuzz target: a whole run of the program on arbitrary standard-input bytes. The first byte
  * picks the options (verbose level, framed output, puzzle making), the rest is the input. */
+#include "fuzz_common.h"
 #include "sudoku.h"
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/mman.h>
-#include <unistd.h>
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    if (freopen("/dev/null", "w", stdout) == nullptr)
-        return 1;
-    return 0;
-}
-
-/* Makes standard input a file holding data, read from its start. */
-static void set_stdin(const uint8_t *data, size_t size)
-{
-    int fd = memfd_create("stdin", 0);
-    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size))
-        abort();
-    lseek(fd, 0, SEEK_SET);
-    dup2(fd, STDIN_FILENO);
-    close(fd);
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
