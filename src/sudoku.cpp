@@ -52,48 +52,64 @@ static void error_message(const char *format, ...)
  * One record holds a whole solving state (sudoku_grid). Cell values and candidate masks are
  * stored column by column; the house masks keep, as toggles, which values each row, column
  * and box still misses. set_case is the one way to place a value once the grid is read.
- * The peers of each cell never change: their table is built at compile time, outside the
- * record, so that a guess still copies one flat block.
+ *
+ * Each rung of the ladder keeps in the record the rows, columns and boxes in which something
+ * changed since it last looked at them (set_case and every candidate strike note it), and
+ * looks at those alone: what it found nothing in before, it would find nothing in again.
  */
 
 static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
 static const char MSG_PLACE[] = "Passage de la case %dx%d \340 %d\n";
 
-/* Cells sharing a row, a column or a box with a cell, the cell itself included. */
-constexpr int NB_PEERS = 3 * SIZE - 2 * SQ;
+constexpr int ALL_HOUSES = (1 << SIZE) - 1; /* one bit per row, column or box */
+constexpr int BAND = (1 << SQ) - 1;         /* the SQ rows (columns) of a band of boxes */
 
-struct peer_table {
-    int16_t of[NB_CELLS][NB_PEERS]; /* the peers of cell x * SIZE + y, in no useful order */
-};
-
-/* Returns the peers of every cell, worked out at compile time. */
-static constexpr peer_table make_peer_table()
+/* Returns the boxes on the band of rows by (boxes by, SQ + by, 2 * SQ + by, ...). */
+static constexpr int boxes_across(int by)
 {
-    peer_table t{};
-    for (int x = 0; x < SIZE; x++)
-        for (int y = 0; y < SIZE; y++) {
-            int n = 0;
-            for (int xx = 0; xx < SIZE; xx++)
-                for (int yy = 0; yy < SIZE; yy++)
-                    if (xx == x || yy == y || (xx / SQ == x / SQ && yy / SQ == y / SQ))
-                        t.of[x * SIZE + y][n++] = static_cast<int16_t>(xx * SIZE + yy);
-        }
-    return t;
+    int boxes = 0;
+    for (int bx = 0; bx < SQ; bx++)
+        boxes |= 1 << (bx * SQ + by);
+    return boxes;
 }
 
-static constexpr peer_table PEERS = make_peer_table();
-
-/* Returns the reading position (y * SIZE + x) of the first empty cell at or after p, or
- * NB_CELLS when there is none. */
-static int next_empty(const sudoku_grid *g, int p)
+/* Returns the bands (bit k: houses k * SQ to k * SQ + SQ - 1) that hold a house of houses. */
+static int bands_of(int houses)
 {
-    while (p < NB_CELLS) {
-        uint64_t ahead = g->empty[p / 64] & (~uint64_t{0} << (p % 64));
-        if (ahead != 0)
-            return p / 64 * 64 + __builtin_ctzll(ahead);
-        p = (p / 64 + 1) * 64;
+    int bands = 0;
+    for (int k = 0; k < SQ; k++)
+        if (houses & (BAND << (k * SQ)))
+            bands |= 1 << k;
+    return bands;
+}
+
+/* Returns the columns of the boxes, among boxes, that lie on the band of rows by. */
+static int columns_of_boxes(int boxes, int by)
+{
+    int columns = 0;
+    for (int bx = 0; bx < SQ; bx++)
+        if (boxes & (1 << (bx * SQ + by)))
+            columns |= BAND << (bx * SQ);
+    return columns;
+}
+
+/* Notes, for the rungs from first on, that the given rows, columns and boxes changed. */
+static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxes)
+{
+    for (int rung = first; rung < NB_RUNGS; rung++) {
+        g->todo_rows[rung] |= rows;
+        g->todo_cols[rung] |= cols;
+        g->todo_boxes[rung] |= boxes;
     }
-    return NB_CELLS;
+}
+
+/* Returns, and clears, the houses that a rung has to look at again. */
+static void take_todo(sudoku_grid *g, int rung, int *rows, int *cols, int *boxes)
+{
+    *rows = g->todo_rows[rung];
+    *cols = g->todo_cols[rung];
+    *boxes = g->todo_boxes[rung];
+    g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = 0;
 }
 
 /* Returns a new block for a state; a state that cannot be had ends the run. */
@@ -115,15 +131,17 @@ sudoku_grid *init_grid(void)
         g->cell[i] = 0;
         g->mask[i] = ALL_VALUES;
     }
-    for (int i = 0; i < SIZE; i++)
+    for (int i = 0; i < SIZE; i++) {
         g->row_missing[i] = g->col_missing[i] = g->box_missing[i] = ALL_VALUES;
+        g->row_empty[i] = ALL_HOUSES;
+    }
     g->last_x = g->last_y = SIZE;
     g->last_value = 0;
     g->unknowns = NB_CELLS;
     g->tests = g->forks = 0.0;
     g->parent = nullptr;
-    for (int w = 0; w < CELL_WORDS; w++)
-        g->empty[w] = ~uint64_t{0};
+    for (int rung = 0; rung < NB_RUNGS; rung++)
+        g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = ALL_HOUSES;
     return g;
 }
 
@@ -131,6 +149,36 @@ sudoku_grid *init_grid(void)
 int getsqr(unsigned x, unsigned y)
 {
     return static_cast<int>(x / SQ * SQ + y / SQ);
+}
+
+/* Strikes value from the candidates of every cell sharing a house with (x, y), the cell
+ * itself included, and notes the rows, columns and boxes of the cells that had it. */
+static void strike_peers(sudoku_grid *g, int x, int y, int value)
+{
+    int bit = 1 << value, x0 = x / SQ * SQ, y0 = y / SQ * SQ;
+    int in_row = 0, in_col = 0, rows = 0, cols = 0; /* where the cells that had value lie */
+    for (int k = 0; k < SIZE; k++) {
+        int32_t *on_row = &g->mask[k * SIZE + y], *on_col = &g->mask[x * SIZE + k];
+        in_row |= (*on_row >> value & 1) << k;
+        *on_row &= ~bit;
+        in_col |= (*on_col >> value & 1) << k;
+        *on_col &= ~bit;
+    }
+    for (int i = 0; i < SQ; i++)
+        for (int j = 0; j < SQ; j++) {
+            int32_t *m = &g->mask[(x0 + i) * SIZE + y0 + j];
+            if (*m & bit) {
+                rows |= 1 << (y0 + j);
+                cols |= 1 << (x0 + i);
+                *m &= ~bit;
+            }
+        }
+    int boxes = 0, bands = bands_of(in_row), by = y / SQ, bx = x / SQ;
+    for (int k = 0; k < SQ; k++)
+        if (bands & (1 << k))
+            boxes |= 1 << (k * SQ + by);
+    boxes |= bands_of(in_col) << (bx * SQ);
+    note_changes(g, RUNG_ROW_COL, rows | in_col, cols | in_row, boxes);
 }
 
 /* Places value in (x, y), toggling its bit in the three house masks and, when asked, striking
@@ -141,19 +189,17 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     if (diag("set_case", 797))
         printf(MSG_PLACE, x, y, value);
     g->cell[x * SIZE + y] = value;
-    int p = y * SIZE + x;
     if (value != 0)
-        g->empty[p / 64] &= ~(uint64_t{1} << (p % 64));
+        g->row_empty[y] &= ~(1 << x);
     else
-        g->empty[p / 64] |= uint64_t{1} << (p % 64);
+        g->row_empty[y] |= 1 << x;
     int bit = 1 << value;
     g->row_missing[y] ^= bit;
     g->box_missing[b] ^= bit;
     g->col_missing[x] ^= bit;
-    if (!propagate)
-        return;
-    for (int peer : PEERS.of[x * SIZE + y])
-        g->mask[peer] &= ~bit;
+    note_changes(g, RUNG_BASIC, 1 << y, 1 << x, 1 << b);
+    if (propagate)
+        strike_peers(g, x, y, value);
 }
 
 /* Returns the number of values (bits 1 to SIZE) in mask. Counted by halves, quarters and
@@ -206,14 +252,15 @@ static const char MSG_TWICE_IN_BOX[] = "Deux %d dans le carr\351 %dx%d\n";
 /* Returns 0 when the state is sound, 1 at the first fault found. */
 int check_grid(const sudoku_grid *g)
 {
-    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
-        int x = p % SIZE, y = p / SIZE;
-        if (g->cell[x * SIZE + y] == 0 && g->mask[x * SIZE + y] == 0) {
-            if (diag("check_grid", 733))
-                printf(MSG_BROKEN_MASK, x, y);
-            return 1;
+    for (int y = 0; y < SIZE; y++)
+        for (int left = g->row_empty[y]; left != 0; left &= left - 1) {
+            int x = __builtin_ctz(left);
+            if (g->cell[x * SIZE + y] == 0 && g->mask[x * SIZE + y] == 0) {
+                if (diag("check_grid", 733))
+                    printf(MSG_BROKEN_MASK, x, y);
+                return 1;
+            }
         }
-    }
     for (int y = 0; y < SIZE; y++) {
         int seen = 0;
         for (int x = 0; x < SIZE; x++) {
@@ -408,23 +455,42 @@ void show_mask(int mask)
 static const char MSG_NOT_POSSIBLE[] = "%d est pas possible en %dx%d\n";
 
 /* Naked singles: narrows every empty cell to its houses and fills those left with one
- * candidate. Returns 1 when a cell was filled, else 0. */
-int basic(sudoku_grid *g)
+ * candidate. Returns 1 when a cell was filled, else 0.
+ *
+ * Only the cells in a house noted since the last pass can change: elsewhere the mask already
+ * lies within the houses and holds more or less than one value. A placement notes its houses
+ * at once, so the cells after it in the pass that share one are looked at. */
+__attribute__((flatten)) int basic(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("basic", 437))
         puts("Test Basic");
-    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
-        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
-        if (g->cell[i] != 0)
-            continue;
-        int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
-        g->mask[i] = m;
-        if (single_value(m)) {
-            set_case(g, x, y, get_first_one_pos(m), 0);
-            g->unknowns--;
+    int rows, cols, boxes, narrowed_rows = 0, narrowed_cols = 0, narrowed_boxes = 0;
+    take_todo(g, RUNG_BASIC, &rows, &cols, &boxes);
+    for (int y = 0; y < SIZE; y++) {
+        rows |= g->todo_rows[RUNG_BASIC];
+        cols |= g->todo_cols[RUNG_BASIC];
+        boxes |= g->todo_boxes[RUNG_BASIC];
+        int by = y / SQ;
+        int todo = rows & (1 << y) ? ALL_HOUSES : cols | columns_of_boxes(boxes, by);
+        for (int left = g->row_empty[y] & todo; left != 0; left &= left - 1) {
+            int x = __builtin_ctz(left), i = x * SIZE + y, b = x / SQ * SQ + by;
+            int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[b];
+            if (m != g->mask[i]) {
+                g->mask[i] = m;
+                narrowed_rows |= 1 << y;
+                narrowed_cols |= 1 << x;
+                narrowed_boxes |= 1 << b;
+            }
+            if (single_value(m)) {
+                set_case(g, x, y, get_first_one_pos(m), 0);
+                g->unknowns--;
+                left = g->row_empty[y] & ~((2 << x) - 1) & ALL_HOUSES; /* the rest of the row */
+                left |= 1 << x; /* cleared by the loop step */
+            }
         }
     }
+    note_changes(g, RUNG_ROW_COL, narrowed_rows, narrowed_cols, narrowed_boxes);
     return g->unknowns != unknowns;
 }
 
@@ -454,36 +520,54 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
     return seen & ~twice & ALL_VALUES;
 }
 
+/* Works out again the singles of the columns in cols; with_once gets the columns that have
+ * one. */
+static void count_columns(const sudoku_grid *g, int cols, int *col_once, int *with_once)
+{
+    for (; cols != 0; cols &= cols - 1) {
+        int x = __builtin_ctz(cols);
+        col_once[x] = once_in_house(g, x * SIZE, 1);
+        if (col_once[x] != 0)
+            *with_once |= 1 << x;
+        else
+            *with_once &= ~(1 << x);
+    }
+}
+
 /* Hidden singles in rows, then columns: a value that only one empty cell of its row (or
  * column) can take goes there. Returns 1 when a cell was filled, else 0.
  *
  * Each cell takes the lowest of its candidates that is single in its row or its column, as
- * trying the values one by one, row before column, would. The singles of every house are
- * worked out once and again after each placement, which is the only thing that moves them. */
+ * trying the values one by one, row before column, would. A row or column not noted since the
+ * last call has no single (one would have been placed then), so only the noted ones are
+ * counted, and again after each placement the ones it changed. */
 int single_in_row_col(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("single_in_row_col", 466))
         puts("Test single_in_row_col ");
-    int col_once[SIZE];
-    for (int x = 0; x < SIZE; x++)
-        col_once[x] = once_in_house(g, x * SIZE, 1);
-    int row = -1, row_once = 0;
-    for (int p = next_empty(g, 0); p < NB_CELLS; p = next_empty(g, p + 1)) {
-        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
-        if (g->cell[i] != 0)
-            continue;
-        if (y != row) {
-            row = y;
+    int rows, cols, boxes, with_once = 0;
+    take_todo(g, RUNG_ROW_COL, &rows, &cols, &boxes);
+    int col_once[SIZE] = {0};
+    count_columns(g, cols, col_once, &with_once);
+    for (int y = 0; y < SIZE; y++) {
+        rows |= g->todo_rows[RUNG_ROW_COL];
+        int row_once = rows & (1 << y) ? once_in_house(g, y, SIZE) : 0;
+        int left = g->row_empty[y] & (row_once != 0 ? ALL_HOUSES : with_once);
+        for (; left != 0; left &= left - 1) {
+            int x = __builtin_ctz(left), i = x * SIZE + y;
+            int singles = g->mask[i] & (row_once | col_once[x]);
+            if (singles == 0)
+                continue;
+            int noted = g->todo_cols[RUNG_ROW_COL];
+            g->todo_cols[RUNG_ROW_COL] = 0;
+            place(g, x, y, get_first_one_pos(singles));
+            count_columns(g, g->todo_cols[RUNG_ROW_COL], col_once, &with_once);
+            g->todo_cols[RUNG_ROW_COL] |= noted;
             row_once = once_in_house(g, y, SIZE);
+            left = g->row_empty[y] & ~((2 << x) - 1) & (row_once != 0 ? ALL_HOUSES : with_once);
+            left |= 1 << x; /* cleared by the loop step */
         }
-        int singles = g->mask[i] & (row_once | col_once[x]);
-        if (singles == 0)
-            continue;
-        place(g, x, y, get_first_one_pos(singles));
-        row_once = once_in_house(g, y, SIZE);
-        for (int xx = 0; xx < SIZE; xx++)
-            col_once[xx] = once_in_house(g, xx * SIZE, 1);
     }
     return g->unknowns != unknowns;
 }
@@ -492,14 +576,20 @@ int single_in_row_col(sudoku_grid *g)
  * once the whole box has been scanned. Returns 1 when a cell was filled, else 0.
  *
  * A placement in the box only strikes its own value, so each value single at the scan is
- * still a candidate of its one cell afterwards, unless a lower value filled that cell. */
+ * still a candidate of its one cell afterwards, unless a lower value filled that cell. A box
+ * not noted since the last call has no single (it would have been placed then). */
 int single_in_box(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("single_in_box", 514))
         puts("Test single_in_box ");
+    int rows, cols, boxes;
+    take_todo(g, RUNG_BOX, &rows, &cols, &boxes);
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
+            boxes |= g->todo_boxes[RUNG_BOX];
+            if (!(boxes & (1 << getsqr(x0, y0))))
+                continue;
             int seen = 0, twice = 0;
             for (int y = y0; y < y0 + SQ; y++)
                 for (int x = x0; x < x0 + SQ; x++)
@@ -529,6 +619,7 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
         g->mask[i] &= ~(1 << v);
+        note_changes(g, RUNG_BASIC, 1 << cy, 1 << cx, 1 << getsqr(cx, cy));
         struck++;
     }
     return struck;
@@ -551,14 +642,19 @@ static int once_in_lines(const int *masks)
  * strike may pass over the whole box; and it changes no cell of the box, so a box is sized
  * up once, for all values: per value, how many of its empty cells take it (counted in
  * bit-sliced ones, twos and "four or more"), on how many of its rows and columns, and whether
- * a cell holds it. */
+ * a cell holds it. A box not noted since the last call is passed over: its strikes were made
+ * then, and candidates never come back. */
 int pointing_pairs(sudoku_grid *g)
 {
     if (diag("pointing_pairs", 577))
         puts("Test Pointing Pairs");
-    int struck = 0;
+    int struck = 0, rows, cols, boxes;
+    take_todo(g, RUNG_POINTING, &rows, &cols, &boxes);
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
+            boxes |= g->todo_boxes[RUNG_POINTING];
+            if (!(boxes & (1 << getsqr(x0, y0))))
+                continue;
             int held = 0, ones = 0, twos = 0, fours = 0;
             int rows[SQ] = {0}, cols[SQ] = {0};
             for (int r = 0; r < SQ; r++)
@@ -609,17 +705,18 @@ sudoku_grid *random_choice(sudoku_grid *g)
     sudoku_grid *child = alloc_grid();
     *child = *g;
     int best = SIZE, bx = 0, by = 0;
-    for (int p = next_empty(child, 0); p < NB_CELLS && best != 2; p = next_empty(child, p + 1)) {
-        int x = p % SIZE, y = p / SIZE, i = x * SIZE + y;
-        if (child->cell[i] != 0)
-            continue;
-        int n = count_ones(child->mask[i]);
-        if (n >= 2 && n < best) {
-            best = n;
-            bx = x;
-            by = y;
+    for (int y = 0; y < SIZE && best != 2; y++)
+        for (int left = child->row_empty[y]; left != 0 && best != 2; left &= left - 1) {
+            int x = __builtin_ctz(left), i = x * SIZE + y;
+            if (child->cell[i] != 0)
+                continue;
+            int n = count_ones(child->mask[i]);
+            if (n >= 2 && n < best) {
+                best = n;
+                bx = x;
+                by = y;
+            }
         }
-    }
     int v = get_first_one_pos(child->mask[bx * SIZE + by]);
     if (diag("random_choice", 684))
         printf(MSG_GUESS, bx, by, v);
@@ -643,6 +740,7 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
     *current = p;
     p->tests += g->tests;
     p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
+    note_changes(p, RUNG_BASIC, 1 << g->last_y, 1 << g->last_x, 1 << getsqr(g->last_x, g->last_y));
     p->forks += g->forks;
     free(g);
 }

@@ -20,25 +20,29 @@ constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHA
 
 static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
 
-constexpr int CELL_WORDS = (NB_CELLS + 63) / 64; /* 64-bit words of one bit per cell */
+/* The rungs of the solving ladder, cheapest first; each keeps its own list of houses to look
+ * at again (see sudoku_grid). */
+enum { RUNG_BASIC, RUNG_ROW_COL, RUNG_BOX, RUNG_POINTING, NB_RUNGS };
 
 /* One solving state. Per-cell arrays hold cell (x, y) at x * SIZE + y. */
 struct sudoku_grid {
-    int32_t cell[NB_CELLS];     /* value of each cell; 0 = empty */
-    int32_t mask[NB_CELLS];     /* candidates of each cell, bit v = value v still possible */
-    int32_t row_missing[SIZE];  /* per row y: bit v set = v not yet placed (a toggle) */
-    int32_t col_missing[SIZE];  /* per column x, same meaning */
-    int32_t box_missing[SIZE];  /* per box getsqr(x, y), same meaning */
-    int32_t last_x;             /* column of the guess that made this state; SIZE at the root */
-    int32_t last_y;             /* row of that guess; SIZE at the root */
-    int32_t last_value;         /* value of that guess; 0 at the root */
-    int32_t unknowns;           /* number of empty cells */
-    double tests;               /* weighted count of solving steps */
-    double forks;               /* number of guesses */
-    sudoku_grid *parent;        /* the state this guess was copied from; null at the root */
-    uint64_t empty[CELL_WORDS]; /* cells emptied or left empty through set_case or init_grid,
-                                   in reading order (bit y * SIZE + x), so that scans skip
-                                   filled cells; cell stays the truth */
+    int32_t cell[NB_CELLS];       /* value of each cell; 0 = empty */
+    int32_t mask[NB_CELLS];       /* candidates of each cell, bit v = value v still possible */
+    int32_t row_missing[SIZE];    /* per row y: bit v set = v not yet placed (a toggle) */
+    int32_t col_missing[SIZE];    /* per column x, same meaning */
+    int32_t box_missing[SIZE];    /* per box getsqr(x, y), same meaning */
+    int32_t last_x;               /* column of the guess that made this state; SIZE at the root */
+    int32_t last_y;               /* row of that guess; SIZE at the root */
+    int32_t last_value;           /* value of that guess; 0 at the root */
+    int32_t unknowns;             /* number of empty cells */
+    double tests;                 /* weighted count of solving steps */
+    double forks;                 /* number of guesses */
+    sudoku_grid *parent;          /* the state this guess was copied from; null at the root */
+    int32_t row_empty[SIZE];      /* per row y: bit x set = cell (x, y) empty; kept by
+                                     set_case and init_grid, so that scans skip filled cells */
+    int32_t todo_rows[NB_RUNGS];  /* per rung: one bit per row, column and box in which a */
+    int32_t todo_cols[NB_RUNGS];  /* value or a candidate changed since the rung last looked */
+    int32_t todo_boxes[NB_RUNGS]; /* there; elsewhere a new look would find nothing */
 };
 
 extern int verbose; /* 0 to 4, set by -v */
