@@ -64,15 +64,6 @@ static const char MSG_PLACE[] = "Passage de la case %dx%d \340 %d\n";
 constexpr int ALL_HOUSES = (1 << SIZE) - 1; /* one bit per row, column or box */
 constexpr int BAND = (1 << SQ) - 1;         /* the SQ rows (columns) of a band of boxes */
 
-/* Returns the boxes on the band of rows by (boxes by, SQ + by, 2 * SQ + by, ...). */
-static constexpr int boxes_across(int by)
-{
-    int boxes = 0;
-    for (int bx = 0; bx < SQ; bx++)
-        boxes |= 1 << (bx * SQ + by);
-    return boxes;
-}
-
 /* Returns the bands (bit k: houses k * SQ to k * SQ + SQ - 1) that hold a house of houses. */
 static int bands_of(int houses)
 {
@@ -83,15 +74,44 @@ static int bands_of(int houses)
     return bands;
 }
 
+/* Bit k * SQ for each band k: the first house of every band. */
+static constexpr int band_starts()
+{
+    int starts = 0;
+    for (int k = 0; k < SQ; k++)
+        starts |= 1 << (k * SQ);
+    return starts;
+}
+constexpr int BAND_STARTS = band_starts();
+
+/* Returns the boxes on the band of rows by that hold a column of cols. */
+static int boxes_of_columns(int cols, int by)
+{
+    int any = cols;
+    for (int k = 1; k < SQ; k++)
+        any |= cols >> k;
+    return (any & BAND_STARTS) << by;
+}
+
 /* Returns the columns of the boxes, among boxes, that lie on the band of rows by. */
 static int columns_of_boxes(int boxes, int by)
 {
-    int columns = 0;
-    for (int bx = 0; bx < SQ; bx++)
-        if (boxes & (1 << (bx * SQ + by)))
-            columns |= BAND << (bx * SQ);
-    return columns;
+    return (boxes >> by & BAND_STARTS) * BAND;
 }
+
+/* The first box of the band of columns of each column: box x / SQ * SQ + y / SQ holds (x, y). */
+struct box_base_table {
+    int8_t of[SIZE];
+};
+static constexpr box_base_table make_box_base()
+{
+    box_base_table t{};
+    for (int x = 0; x < SIZE; x++)
+        t.of[x] = static_cast<int8_t>(x / SQ * SQ);
+    return t;
+}
+static constexpr box_base_table BOX_BASE_TABLE = make_box_base();
+static constexpr const int8_t *BOX_BASE = BOX_BASE_TABLE.of;
 
 /* Notes, for the rungs from first on, that the given rows, columns and boxes changed. */
 static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxes)
@@ -173,11 +193,7 @@ static void strike_peers(sudoku_grid *g, int x, int y, int value)
                 *m &= ~bit;
             }
         }
-    int boxes = 0, bands = bands_of(in_row), by = y / SQ, bx = x / SQ;
-    for (int k = 0; k < SQ; k++)
-        if (bands & (1 << k))
-            boxes |= 1 << (k * SQ + by);
-    boxes |= bands_of(in_col) << (bx * SQ);
+    int boxes = boxes_of_columns(in_row, y / SQ) | bands_of(in_col) << (x / SQ * SQ);
     note_changes(g, RUNG_ROW_COL, rows | in_col, cols | in_row, boxes);
 }
 
@@ -249,6 +265,31 @@ static const char MSG_TWICE_IN_ROW[] = "Deux %d sur la ligne %d\n";
 static const char MSG_TWICE_IN_COL[] = "Deux %d sur la colonne %d\n";
 static const char MSG_TWICE_IN_BOX[] = "Deux %d dans le carr\351 %dx%d\n";
 
+/* Returns the first value met twice, in scan order, in the house of SIZE cells made of
+ * SIZE / count groups, one cell index apart, of count cells step apart each, from cell index
+ * first on; 0 when none is. A quick pass first, since a sound house is the usual case. */
+static int twice_in_house(const sudoku_grid *g, int first, int count, int step)
+{
+    int seen = 0, twice = 0;
+    for (int r = 0; r < SIZE / count; r++)
+        for (int c = 0; c < count; c++) {
+            int bit = (1 << g->cell[first + r + c * step]) & ~1;
+            twice |= seen & bit;
+            seen |= bit;
+        }
+    if (twice == 0)
+        return 0;
+    seen = 0;
+    for (int r = 0; r < SIZE / count; r++)
+        for (int c = 0; c < count; c++) {
+            int bit = (1 << g->cell[first + r + c * step]) & ~1;
+            if (seen & bit)
+                return __builtin_ctz(bit);
+            seen |= bit;
+        }
+    return 0;
+}
+
 /* Returns 0 when the state is sound, 1 at the first fault found. */
 int check_grid(const sudoku_grid *g)
 {
@@ -262,48 +303,29 @@ int check_grid(const sudoku_grid *g)
             }
         }
     for (int y = 0; y < SIZE; y++) {
-        int seen = 0;
-        for (int x = 0; x < SIZE; x++) {
-            int v = g->cell[x * SIZE + y];
-            if (v == 0)
-                continue;
-            if (seen & (1 << v)) {
-                if (diag("check_grid", 747))
-                    printf(MSG_TWICE_IN_ROW, v, y);
-                return 1;
-            }
-            seen |= 1 << v;
+        int v = twice_in_house(g, y, SIZE, SIZE);
+        if (v != 0) {
+            if (diag("check_grid", 747))
+                printf(MSG_TWICE_IN_ROW, v, y);
+            return 1;
         }
     }
     for (int x = 0; x < SIZE; x++) {
-        int seen = 0;
-        for (int y = 0; y < SIZE; y++) {
-            int v = g->cell[x * SIZE + y];
-            if (v == 0)
-                continue;
-            if (seen & (1 << v)) {
-                if (diag("check_grid", 762))
-                    printf(MSG_TWICE_IN_COL, v, x);
-                return 1;
-            }
-            seen |= 1 << v;
+        int v = twice_in_house(g, x * SIZE, SIZE, 1);
+        if (v != 0) {
+            if (diag("check_grid", 762))
+                printf(MSG_TWICE_IN_COL, v, x);
+            return 1;
         }
     }
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
-            int seen = 0;
-            for (int y = y0; y < y0 + SQ; y++)
-                for (int x = x0; x < x0 + SQ; x++) {
-                    int v = g->cell[x * SIZE + y];
-                    if (v == 0)
-                        continue;
-                    if (seen & (1 << v)) {
-                        if (diag("check_grid", 779))
-                            printf(MSG_TWICE_IN_BOX, v, y0, x0);
-                        return 1;
-                    }
-                    seen |= 1 << v;
-                }
+            int v = twice_in_house(g, x0 * SIZE + y0, SQ, SIZE);
+            if (v != 0) {
+                if (diag("check_grid", 779))
+                    printf(MSG_TWICE_IN_BOX, v, y0, x0);
+                return 1;
+            }
         }
     return 0;
 }
@@ -471,23 +493,25 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
         rows |= g->todo_rows[RUNG_BASIC];
         cols |= g->todo_cols[RUNG_BASIC];
         boxes |= g->todo_boxes[RUNG_BASIC];
-        int by = y / SQ;
+        int by = y / SQ, narrowed = 0; /* columns of the cells of the row narrowed */
         int todo = rows & (1 << y) ? ALL_HOUSES : cols | columns_of_boxes(boxes, by);
         for (int left = g->row_empty[y] & todo; left != 0; left &= left - 1) {
-            int x = __builtin_ctz(left), i = x * SIZE + y, b = x / SQ * SQ + by;
-            int m = g->mask[i] & g->row_missing[y] & g->col_missing[x] & g->box_missing[b];
-            if (m != g->mask[i]) {
-                g->mask[i] = m;
-                narrowed_rows |= 1 << y;
-                narrowed_cols |= 1 << x;
-                narrowed_boxes |= 1 << b;
-            }
+            int x = __builtin_ctz(left), i = x * SIZE + y;
+            int old = g->mask[i];
+            int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[BOX_BASE[x] + by];
+            g->mask[i] = m;
+            narrowed |= (m != old) << x;
             if (single_value(m)) {
                 set_case(g, x, y, get_first_one_pos(m), 0);
                 g->unknowns--;
                 left = g->row_empty[y] & ~((2 << x) - 1) & ALL_HOUSES; /* the rest of the row */
                 left |= 1 << x; /* cleared by the loop step */
             }
+        }
+        if (narrowed != 0) {
+            narrowed_rows |= 1 << y;
+            narrowed_cols |= narrowed;
+            narrowed_boxes |= boxes_of_columns(narrowed, by);
         }
     }
     note_changes(g, RUNG_ROW_COL, narrowed_rows, narrowed_cols, narrowed_boxes);
@@ -515,8 +539,7 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
 {
     int seen = 0, twice = 0;
     for (int k = 0, i = first; k < SIZE; k++, i += step)
-        if (g->cell[i] == 0)
-            tally(g->mask[i], &seen, &twice);
+        tally(g->cell[i] == 0 ? g->mask[i] : 0, &seen, &twice);
     return seen & ~twice & ALL_VALUES;
 }
 
