@@ -290,8 +290,9 @@ static int twice_in_house(const sudoku_grid *g, int first, int count, int step)
     return 0;
 }
 
-/* Returns 0 when the state is sound, 1 at the first fault found. */
-int check_grid(const sudoku_grid *g)
+/* Returns 1, after its message, when an empty cell has no candidate left; else 0. The first
+ * half of the check. */
+static int check_candidates(const sudoku_grid *g)
 {
     for (int y = 0; y < SIZE; y++)
         for (int left = g->row_empty[y]; left != 0; left &= left - 1) {
@@ -302,6 +303,14 @@ int check_grid(const sudoku_grid *g)
                 return 1;
             }
         }
+    return 0;
+}
+
+/* Returns 0 when the state is sound, 1 at the first fault found. */
+int check_grid(const sudoku_grid *g)
+{
+    if (check_candidates(g))
+        return 1;
     for (int y = 0; y < SIZE; y++) {
         int v = twice_in_house(g, y, SIZE, SIZE);
         if (v != 0) {
@@ -773,6 +782,12 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * Each pass works on the newest state: the first rung of the ladder that makes progress ends
  * the pass; when none does, a sound state is guessed on and a broken one is backed out of.
  *
+ * A stalled state is checked for empty cells without candidates alone: no value can stand
+ * twice in a house of a state the loop reached, since the given grid passed the whole check
+ * and every placement takes a value that its houses still miss (naked singles intersect the
+ * house masks; the later rungs and the guess run after a naked-singles pass that filled
+ * nothing, so each empty cell's candidates lie within its houses, and they propagate).
+ *
  * The loop always ends. Every pass either fills a cell, strikes a candidate, adds a guess
  * (which fills a cell of a copy) or backs out (which strikes the failed guess from the
  * parent); none of these ever gives a candidate back to a state that stays. A state thus only
@@ -796,7 +811,7 @@ static long candidates_left(const sudoku_grid *g)
 #endif
 
 /* Returns the solved state, the head of the chain that leads back to g; or null when g itself
- * turns out to have no solution, the chain then being g alone. */
+ * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
     sudoku_grid *current = g;
@@ -821,7 +836,7 @@ sudoku_grid *resolv(sudoku_grid *g)
             current->tests += 3;
         else if (pointing_pairs(current))
             current->tests += 4;
-        else if (check_grid(current)) {
+        else if (check_candidates(current)) {
             if (current == g)
                 return nullptr;
             cancel_random_choice(current, &current);
