@@ -552,52 +552,44 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
     return seen & ~twice & ALL_VALUES;
 }
 
-/* Works out again the singles of the columns in cols; with_once gets the columns that have
- * one. */
-static void count_columns(const sudoku_grid *g, int cols, int *col_once, int *with_once)
-{
-    for (; cols != 0; cols &= cols - 1) {
-        int x = __builtin_ctz(cols);
-        col_once[x] = once_in_house(g, x * SIZE, 1);
-        if (col_once[x] != 0)
-            *with_once |= 1 << x;
-        else
-            *with_once &= ~(1 << x);
-    }
-}
-
 /* Hidden singles in rows, then columns: a value that only one empty cell of its row (or
  * column) can take goes there. Returns 1 when a cell was filled, else 0.
  *
  * Each cell takes the lowest of its candidates that is single in its row or its column, as
  * trying the values one by one, row before column, would. A row or column not noted since the
  * last call has no single (one would have been placed then), so only the noted ones are
- * counted, and again after each placement the ones it changed. */
+ * counted, and again the ones a placement changed; a column is counted when the scan first
+ * needs it. */
 int single_in_row_col(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
     if (diag("single_in_row_col", 466))
         puts("Test single_in_row_col ");
-    int rows, cols, boxes, with_once = 0;
+    int rows, cols, boxes, with_once = 0; /* with_once: the columns known to have a single */
     take_todo(g, RUNG_ROW_COL, &rows, &cols, &boxes);
-    int col_once[SIZE] = {0};
-    count_columns(g, cols, col_once, &with_once);
+    int col_once[SIZE] = {0}, unsure = cols; /* unsure: columns to count before use */
     for (int y = 0; y < SIZE; y++) {
         rows |= g->todo_rows[RUNG_ROW_COL];
         int row_once = rows & (1 << y) ? once_in_house(g, y, SIZE) : 0;
-        int left = g->row_empty[y] & (row_once != 0 ? ALL_HOUSES : with_once);
+        int left = g->row_empty[y] & (row_once != 0 ? ALL_HOUSES : with_once | unsure);
         for (; left != 0; left &= left - 1) {
             int x = __builtin_ctz(left), i = x * SIZE + y;
+            if (unsure & (1 << x)) {
+                unsure &= ~(1 << x);
+                col_once[x] = once_in_house(g, x * SIZE, 1);
+                with_once = col_once[x] != 0 ? with_once | 1 << x : with_once & ~(1 << x);
+            }
             int singles = g->mask[i] & (row_once | col_once[x]);
             if (singles == 0)
                 continue;
             int noted = g->todo_cols[RUNG_ROW_COL];
             g->todo_cols[RUNG_ROW_COL] = 0;
             place(g, x, y, get_first_one_pos(singles));
-            count_columns(g, g->todo_cols[RUNG_ROW_COL], col_once, &with_once);
+            unsure |= g->todo_cols[RUNG_ROW_COL]; /* the columns the placement changed */
             g->todo_cols[RUNG_ROW_COL] |= noted;
             row_once = once_in_house(g, y, SIZE);
-            left = g->row_empty[y] & ~((2 << x) - 1) & (row_once != 0 ? ALL_HOUSES : with_once);
+            left = g->row_empty[y] & ~((2 << x) - 1) &
+                   (row_once != 0 ? ALL_HOUSES : with_once | unsure);
             left |= 1 << x; /* cleared by the loop step */
         }
     }
