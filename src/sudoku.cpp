@@ -12,6 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
 
@@ -552,6 +553,35 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
     return seen & ~twice & ALL_VALUES;
 }
 
+/* Four cells' worth of masks, worked on at once (plain SSE2 on x86-64). */
+typedef int32_t four_masks __attribute__((vector_size(16)));
+
+/* Returns the values that exactly one empty cell of column x still has as a candidate: as
+ * once_in_house, four cells at a time, since a column lies in one piece. */
+static int once_in_column(const sudoku_grid *g, int x)
+{
+    const int32_t *mask = g->mask + x * SIZE, *cell = g->cell + x * SIZE;
+    four_masks seen = {0, 0, 0, 0}, twice = {0, 0, 0, 0};
+    int k = 0;
+    for (; k + 4 <= SIZE; k += 4) {
+        four_masks m, c;
+        memcpy(&m, mask + k, sizeof m);
+        memcpy(&c, cell + k, sizeof c);
+        m &= c == 0;
+        twice |= seen & m;
+        seen |= m;
+    }
+    int s = 0, t = 0;
+    for (int lane = 0; lane < 4; lane++) {
+        t |= twice[lane];
+        tally(seen[lane], &s, &t);
+    }
+    for (; k < SIZE; k++)
+        if (cell[k] == 0)
+            tally(mask[k], &s, &t);
+    return s & ~t & ALL_VALUES;
+}
+
 /* Hidden singles in rows, then columns: a value that only one empty cell of its row (or
  * column) can take goes there. Returns 1 when a cell was filled, else 0.
  *
@@ -576,7 +606,7 @@ int single_in_row_col(sudoku_grid *g)
             int x = __builtin_ctz(left), i = x * SIZE + y;
             if (unsure & (1 << x)) {
                 unsure &= ~(1 << x);
-                col_once[x] = once_in_house(g, x * SIZE, 1);
+                col_once[x] = once_in_column(g, x);
                 with_once = col_once[x] != 0 ? with_once | 1 << x : with_once & ~(1 << x);
             }
             int singles = g->mask[i] & (row_once | col_once[x]);
