@@ -124,6 +124,15 @@ static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxe
     }
 }
 
+/* Returns, and clears, the boxes that a rung has to look at again (a rung that works box by
+ * box, for which the rows and columns noted mean nothing). */
+static int take_boxes(sudoku_grid *g, int rung)
+{
+    int boxes = g->todo_boxes[rung];
+    g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = 0;
+    return boxes;
+}
+
 /* Returns, and clears, the houses that a rung has to look at again. */
 static void take_todo(sudoku_grid *g, int rung, int *rows, int *cols, int *boxes)
 {
@@ -268,25 +277,18 @@ static const char MSG_TWICE_IN_BOX[] = "Deux %d dans le carr\351 %dx%d\n";
 
 /* Returns the first value met twice, in scan order, in the house of SIZE cells made of
  * SIZE / count groups, one cell index apart, of count cells step apart each, from cell index
- * first on; 0 when none is. A quick pass first, since a sound house is the usual case. */
+ * first on; 0 when none is. */
 static int twice_in_house(const sudoku_grid *g, int first, int count, int step)
 {
-    int seen = 0, twice = 0;
+    int seen = 0;
     for (int r = 0; r < SIZE / count; r++)
         for (int c = 0; c < count; c++) {
-            int bit = (1 << g->cell[first + r + c * step]) & ~1;
-            twice |= seen & bit;
-            seen |= bit;
-        }
-    if (twice == 0)
-        return 0;
-    seen = 0;
-    for (int r = 0; r < SIZE / count; r++)
-        for (int c = 0; c < count; c++) {
-            int bit = (1 << g->cell[first + r + c * step]) & ~1;
-            if (seen & bit)
-                return __builtin_ctz(bit);
-            seen |= bit;
+            int v = g->cell[first + r + c * step];
+            if (v == 0)
+                continue;
+            if (seen & (1 << v))
+                return v;
+            seen |= 1 << v;
         }
     return 0;
 }
@@ -549,7 +551,8 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
 {
     int seen = 0, twice = 0;
     for (int k = 0, i = first; k < SIZE; k++, i += step)
-        tally(g->cell[i] == 0 ? g->mask[i] : 0, &seen, &twice);
+        if (g->cell[i] == 0)
+            tally(g->mask[i], &seen, &twice);
     return seen & ~twice & ALL_VALUES;
 }
 
@@ -637,8 +640,7 @@ int single_in_box(sudoku_grid *g)
     int unknowns = g->unknowns;
     if (diag("single_in_box", 514))
         puts("Test single_in_box ");
-    int rows, cols, boxes;
-    take_todo(g, RUNG_BOX, &rows, &cols, &boxes);
+    int boxes = take_boxes(g, RUNG_BOX);
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
             boxes |= g->todo_boxes[RUNG_BOX];
@@ -702,8 +704,7 @@ int pointing_pairs(sudoku_grid *g)
 {
     if (diag("pointing_pairs", 577))
         puts("Test Pointing Pairs");
-    int struck = 0, rows, cols, boxes;
-    take_todo(g, RUNG_POINTING, &rows, &cols, &boxes);
+    int struck = 0, boxes = take_boxes(g, RUNG_POINTING);
     for (int y0 = 0; y0 < SIZE; y0 += SQ)
         for (int x0 = 0; x0 < SIZE; x0 += SQ) {
             boxes |= g->todo_boxes[RUNG_POINTING];
