@@ -667,18 +667,20 @@ int single_in_box(sudoku_grid *g)
  * the number struck. */
 static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
 {
-    int struck = 0;
+    int targets = 0; /* the cells of the line, by position along it, that have v */
     for (int k = 0; k < SIZE; k++) {
-        int cx = x >= 0 ? x : k, cy = x >= 0 ? k : y, i = cx * SIZE + cy;
-        if ((k >= first && k < first + SQ) || g->cell[i] != 0 || !(g->mask[i] & (1 << v)))
-            continue;
+        int i = x >= 0 ? x * SIZE + k : k * SIZE + y;
+        targets |= (g->mask[i] >> v & (g->cell[i] == 0)) << k;
+    }
+    targets &= ~(BAND << first);
+    for (int left = targets; left != 0; left &= left - 1) {
+        int k = __builtin_ctz(left), cx = x >= 0 ? x : k, cy = x >= 0 ? k : y;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
-        g->mask[i] &= ~(1 << v);
+        g->mask[cx * SIZE + cy] &= ~(1 << v);
         note_changes(g, RUNG_BASIC, 1 << cy, 1 << cx, 1 << getsqr(cx, cy));
-        struck++;
     }
-    return struck;
+    return count_ones(targets << 1); /* count_ones counts bits 1 to SIZE */
 }
 
 /* Returns the values found in exactly one of the SQ masks. */
