@@ -493,7 +493,8 @@ static const char MSG_NOT_POSSIBLE[] = "%d est pas possible en %dx%d\n";
  *
  * Only the cells in a house noted since the last pass can change: elsewhere the mask already
  * lies within the houses and holds more or less than one value. A placement notes its houses
- * at once, so the cells after it in the pass that share one are looked at. */
+ * at once, so the cells after it in the pass that share one are looked at: the rest of its row,
+ * and its column and box below. */
 __attribute__((flatten)) int basic(sudoku_grid *g)
 {
     int unknowns = g->unknowns;
@@ -502,9 +503,6 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
     int rows, cols, boxes, narrowed_rows = 0, narrowed_cols = 0, narrowed_boxes = 0;
     take_todo(g, RUNG_BASIC, &rows, &cols, &boxes);
     for (int y = 0; y < SIZE; y++) {
-        rows |= g->todo_rows[RUNG_BASIC];
-        cols |= g->todo_cols[RUNG_BASIC];
-        boxes |= g->todo_boxes[RUNG_BASIC];
         int by = y / SQ, narrowed = 0; /* columns of the cells of the row narrowed */
         int todo = rows & (1 << y) ? ALL_HOUSES : cols | columns_of_boxes(boxes, by);
         for (int left = g->row_empty[y] & todo; left != 0; left &= left - 1) {
@@ -516,6 +514,8 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
             if (single_value(m)) {
                 set_case(g, x, y, get_first_one_pos(m), 0);
                 g->unknowns--;
+                cols |= g->todo_cols[RUNG_BASIC]; /* for the rows below */
+                boxes |= g->todo_boxes[RUNG_BASIC];
                 left = g->row_empty[y] & ~((2 << x) - 1) & ALL_HOUSES; /* the rest of the row */
                 left |= 1 << x; /* cleared by the loop step */
             }
