@@ -603,7 +603,7 @@ int single_in_row_col(sudoku_grid *g)
     int col_once[SIZE] = {0}, unsure = cols; /* unsure: columns to count before use */
     for (int y = 0; y < SIZE; y++) {
         rows |= g->todo_rows[RUNG_ROW_COL];
-        int row_once = rows & (1 << y) ? once_in_house(g, y, SIZE) : 0;
+        int row_once = rows & (1 << y) && g->row_empty[y] ? once_in_house(g, y, SIZE) : 0;
         int left = g->row_empty[y] & (row_once != 0 ? ALL_HOUSES : with_once | unsure);
         for (; left != 0; left &= left - 1) {
             int x = __builtin_ctz(left), i = x * SIZE + y;
@@ -620,9 +620,9 @@ int single_in_row_col(sudoku_grid *g)
             place(g, x, y, get_first_one_pos(singles));
             unsure |= g->todo_cols[RUNG_ROW_COL]; /* the columns the placement changed */
             g->todo_cols[RUNG_ROW_COL] |= noted;
-            row_once = once_in_house(g, y, SIZE);
-            left = g->row_empty[y] & ~((2 << x) - 1) &
-                   (row_once != 0 ? ALL_HOUSES : with_once | unsure);
+            left = g->row_empty[y] & ~((2 << x) - 1); /* the rest of the row */
+            row_once = left != 0 ? once_in_house(g, y, SIZE) : 0;
+            left &= row_once != 0 ? ALL_HOUSES : with_once | unsure;
             left |= 1 << x; /* cleared by the loop step */
         }
     }
