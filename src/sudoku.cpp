@@ -667,7 +667,8 @@ int single_in_box(sudoku_grid *g)
  * the number struck. */
 static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
 {
-    int targets = 0; /* the cells of the line, by position along it, that have v */
+    int targets = 0, struck = 0; /* targets: the empty cells of the line that have v, by
+                                    position along it */
     for (int k = 0; k < SIZE; k++) {
         int i = x >= 0 ? x * SIZE + k : k * SIZE + y;
         targets |= (g->mask[i] >> v & (g->cell[i] == 0)) << k;
@@ -679,8 +680,9 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
         g->mask[cx * SIZE + cy] &= ~(1 << v);
         note_changes(g, RUNG_BASIC, 1 << cy, 1 << cx, 1 << getsqr(cx, cy));
+        struck++;
     }
-    return count_ones(targets << 1); /* count_ones counts bits 1 to SIZE */
+    return struck;
 }
 
 /* Returns the values found in exactly one of the SQ masks. */
