@@ -100,20 +100,6 @@ static int columns_of_boxes(int boxes, int by)
     return (boxes >> by & BAND_STARTS) * BAND;
 }
 
-/* The first box of the band of columns of each column: box x / SQ * SQ + y / SQ holds (x, y). */
-struct box_base_table {
-    int8_t of[SIZE];
-};
-static constexpr box_base_table make_box_base()
-{
-    box_base_table t{};
-    for (int x = 0; x < SIZE; x++)
-        t.of[x] = static_cast<int8_t>(x / SQ * SQ);
-    return t;
-}
-static constexpr box_base_table BOX_BASE_TABLE = make_box_base();
-static constexpr const int8_t *BOX_BASE = BOX_BASE_TABLE.of;
-
 /* Notes, for the rungs from first on, that the given rows, columns and boxes changed. */
 static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxes)
 {
@@ -124,15 +110,6 @@ static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxe
     }
 }
 
-/* Returns, and clears, the boxes that a rung has to look at again (a rung that works box by
- * box, for which the rows and columns noted mean nothing). */
-static int take_boxes(sudoku_grid *g, int rung)
-{
-    int boxes = g->todo_boxes[rung];
-    g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = 0;
-    return boxes;
-}
-
 /* Returns, and clears, the houses that a rung has to look at again. */
 static void take_todo(sudoku_grid *g, int rung, int *rows, int *cols, int *boxes)
 {
@@ -140,6 +117,15 @@ static void take_todo(sudoku_grid *g, int rung, int *rows, int *cols, int *boxes
     *cols = g->todo_cols[rung];
     *boxes = g->todo_boxes[rung];
     g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = 0;
+}
+
+/* Returns, and clears, the boxes that a rung has to look at again (a rung that works box by
+ * box, for which the rows and columns noted mean nothing). */
+static int take_boxes(sudoku_grid *g, int rung)
+{
+    int rows, cols, boxes;
+    take_todo(g, rung, &rows, &cols, &boxes);
+    return boxes;
 }
 
 /* Returns a new block for a state; a state that cannot be had ends the run. */
@@ -508,7 +494,7 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
         for (int left = g->row_empty[y] & todo; left != 0; left &= left - 1) {
             int x = __builtin_ctz(left), i = x * SIZE + y;
             int old = g->mask[i];
-            int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[BOX_BASE[x] + by];
+            int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
             g->mask[i] = m;
             narrowed |= (m != old) << x;
             if (single_value(m)) {
@@ -545,14 +531,13 @@ static void tally(int mask, int *seen, int *twice)
     *seen |= mask;
 }
 
-/* Returns the values that exactly one empty cell among SIZE cells (first, first + step, ...)
- * still has as a candidate. */
-static int once_in_house(const sudoku_grid *g, int first, int step)
+/* Returns the values that exactly one empty cell of row y still has as a candidate. */
+static int once_in_row(const sudoku_grid *g, int y)
 {
     int seen = 0, twice = 0;
-    for (int k = 0, i = first; k < SIZE; k++, i += step)
-        if (g->cell[i] == 0)
-            tally(g->mask[i], &seen, &twice);
+    for (int x = 0; x < SIZE; x++)
+        if (g->cell[x * SIZE + y] == 0)
+            tally(g->mask[x * SIZE + y], &seen, &twice);
     return seen & ~twice & ALL_VALUES;
 }
 
@@ -560,7 +545,7 @@ static int once_in_house(const sudoku_grid *g, int first, int step)
 typedef int32_t four_masks __attribute__((vector_size(16)));
 
 /* Returns the values that exactly one empty cell of column x still has as a candidate: as
- * once_in_house, four cells at a time, since a column lies in one piece. */
+ * once_in_row, four cells at a time, since a column lies in one piece. */
 static int once_in_column(const sudoku_grid *g, int x)
 {
     const int32_t *mask = g->mask + x * SIZE, *cell = g->cell + x * SIZE;
@@ -603,7 +588,7 @@ int single_in_row_col(sudoku_grid *g)
     int col_once[SIZE] = {0}, unsure = cols; /* unsure: columns to count before use */
     for (int y = 0; y < SIZE; y++) {
         rows |= g->todo_rows[RUNG_ROW_COL];
-        int row_once = rows & (1 << y) && g->row_empty[y] ? once_in_house(g, y, SIZE) : 0;
+        int row_once = rows & (1 << y) && g->row_empty[y] ? once_in_row(g, y) : 0;
         int left = g->row_empty[y] & (row_once != 0 ? ALL_HOUSES : with_once | unsure);
         for (; left != 0; left &= left - 1) {
             int x = __builtin_ctz(left), i = x * SIZE + y;
@@ -621,7 +606,7 @@ int single_in_row_col(sudoku_grid *g)
             unsure |= g->todo_cols[RUNG_ROW_COL]; /* the columns the placement changed */
             g->todo_cols[RUNG_ROW_COL] |= noted;
             left = g->row_empty[y] & ~((2 << x) - 1); /* the rest of the row */
-            row_once = left != 0 ? once_in_house(g, y, SIZE) : 0;
+            row_once = left != 0 ? once_in_row(g, y) : 0;
             left &= row_once != 0 ? ALL_HOUSES : with_once | unsure;
             left |= 1 << x; /* cleared by the loop step */
         }
