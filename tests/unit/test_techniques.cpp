@@ -20,6 +20,7 @@ TEST(NakedSingles, RowMissingOneValueIsCompletedInOnePass)
     grid_ptr g = read_text(text);
     EXPECT_EQ(basic(g.get()), 1);
     EXPECT_EQ(cell_at(g.get(), 4, 4), solved_value(4, 4));
+    EXPECT_EQ(mask_at(g.get(), 4, 4), 1 << solved_value(4, 4));
     EXPECT_EQ(cell_at(g.get(), 0, SIZE - 1), solved_value(0, SIZE - 1));
     EXPECT_EQ(g->unknowns, 0);
     EXPECT_EQ(basic(g.get()), 0); /* nothing left to fill */
@@ -45,6 +46,7 @@ TEST(NakedSingles, PlacementIsSeenLaterInThePassButNotEarlier)
     mask_at(g.get(), 2, 0) = (1 << 1) | (1 << 3);
     EXPECT_EQ(basic(g.get()), 1);
     EXPECT_EQ(cell_at(g.get(), 0, 0), 0);
+    EXPECT_EQ(mask_at(g.get(), 0, 0), (1 << 1) | (1 << 2));
     EXPECT_EQ(cell_at(g.get(), 1, 0), 1);
     EXPECT_EQ(cell_at(g.get(), 2, 0), 3);
     EXPECT_EQ(g->unknowns, NB_CELLS - 2);
