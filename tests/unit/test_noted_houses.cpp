@@ -44,12 +44,12 @@ static int run_both_ways(int (*rung)(sudoku_grid *), sudoku_grid *g, const std::
     return noted_result;
 }
 
-/* The puzzles of a file of the shared collection, at most count of them. */
-static std::vector<std::string> puzzles(const char *name, size_t count)
+/* The grids of a file of tests/unit/grids (puzzles that need every rung, and guesses). */
+static std::vector<std::string> grids_of(const char *name)
 {
-    std::ifstream in(std::string(PUZZLES_DIR) + "/" + name);
+    std::ifstream in(std::string(GRIDS_DIR) + "/" + name);
     std::vector<std::string> lines;
-    for (std::string line; lines.size() < count && std::getline(in, line);)
+    for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
 }
@@ -90,11 +90,9 @@ static void walk_solve(const std::string &text, long max_passes, const std::stri
 
 TEST(NotedHouses, EveryRungFindsWhatAFullLookFinds)
 {
-    const char *file = SQ == 3   ? "9x9_hardest.txt"
-                       : SQ == 4 ? "16x16_unique_45pct.txt"
-                                 : "25x25_unique_55pct.txt";
-    std::vector<std::string> grids = puzzles(file, SQ == 3 ? 11 : 3);
-    ASSERT_FALSE(grids.empty()) << "no puzzles in " << file;
+    const char *file = SQ == 3 ? "9x9.txt" : SQ == 4 ? "16x16.txt" : "25x25.txt";
+    std::vector<std::string> grids = grids_of(file);
+    ASSERT_FALSE(grids.empty()) << "no grids in " << file;
     for (size_t k = 0; k < grids.size() && !HasFailure(); k++)
         walk_solve(grids[k], 1500, std::string(file) + ":" + std::to_string(k + 1));
 }
