@@ -89,7 +89,7 @@ TEST(HiddenSingles, ColumnCountPlacesWhatTheRowCountMisses)
 TEST(HiddenSingles, FilledCellDoesNotCountAgainstASingle)
 {
     grid_ptr g = row_with_value_only_at(1, 4, {2, 6});
-    cell_at(g.get(), 6, 1) = 3; /* filled, although its mask still lists 4 */
+    set_case(g.get(), 6, 1, 3, 0); /* filled, its mask still listing 4 */
     EXPECT_EQ(single_in_row_col(g.get()), 1);
     EXPECT_EQ(cell_at(g.get(), 2, 1), 4);
 }
