@@ -173,11 +173,11 @@ static void strike_peers(sudoku_grid *g, int x, int y, int value)
 {
     int bit = 1 << value, x0 = x / SQ * SQ, y0 = y / SQ * SQ;
     int in_row = 0, in_col = 0, rows = 0, cols = 0; /* where the cells that had value lie */
-    for (int k = 0; k < SIZE; k++) {
+    for (int k = 0, at = 1; k < SIZE; k++, at <<= 1) {
         int32_t *on_row = &g->mask[k * SIZE + y], *on_col = &g->mask[x * SIZE + k];
-        in_row |= (*on_row >> value & 1) << k;
+        in_row |= *on_row & bit ? at : 0;
         *on_row &= ~bit;
-        in_col |= (*on_col >> value & 1) << k;
+        in_col |= *on_col & bit ? at : 0;
         *on_col &= ~bit;
     }
     for (int i = 0; i < SQ; i++)
