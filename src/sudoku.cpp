@@ -496,7 +496,7 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
             int old = g->mask[i];
             int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
             g->mask[i] = m;
-            narrowed |= m != old ? left & -left : 0;
+            narrowed |= m != old ? left & -left : 0; /* the lowest bit left is 1 << x */
             if (single_value(m)) {
                 set_case(g, x, y, get_first_one_pos(m), 0);
                 g->unknowns--;
