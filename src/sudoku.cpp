@@ -167,8 +167,25 @@ int getsqr(unsigned x, unsigned y)
     return static_cast<int>(x / SQ * SQ + y / SQ);
 }
 
+/* Returns 1 when mask holds exactly one value. */
+static int single_value(int mask)
+{
+    int values = mask & ALL_VALUES;
+    return values != 0 && (values & (values - 1)) == 0;
+}
+
+/* Notes that the candidates of the empty cell (x, y) shrank: for the later rungs in its row,
+ * column and box; for naked singles only when one is left, the one thing they look for in a
+ * cell already within its houses. */
+static void note_struck(sudoku_grid *g, int x, int y)
+{
+    note_changes(g, RUNG_ROW_COL, 1 << y, 1 << x, 1 << getsqr(x, y));
+    g->todo_rows[RUNG_BASIC] |= single_value(g->mask[x * SIZE + y]) << y;
+}
+
 /* Strikes value from the candidates of every cell sharing a house with (x, y), the cell
- * itself included, and notes the rows, columns and boxes of the cells that had it. */
+ * itself included, and notes the rows, columns and boxes of the cells that had it; for naked
+ * singles, only the rows of those left with one candidate (see note_struck). */
 static void strike_peers(sudoku_grid *g, int x, int y, int value)
 {
     int bit = 1 << value, x0 = x / SQ * SQ, y0 = y / SQ * SQ;
@@ -180,6 +197,7 @@ static void strike_peers(sudoku_grid *g, int x, int y, int value)
         in_col |= *on_col & bit ? at : 0;
         *on_col &= ~bit;
     }
+    int singles = 0; /* the rows of the cells left with one candidate */
     for (int i = 0; i < SQ; i++)
         for (int j = 0; j < SQ; j++) {
             int32_t *m = &g->mask[(x0 + i) * SIZE + y0 + j];
@@ -187,14 +205,22 @@ static void strike_peers(sudoku_grid *g, int x, int y, int value)
                 rows |= 1 << (y0 + j);
                 cols |= 1 << (x0 + i);
                 *m &= ~bit;
+                singles |= single_value(*m) << (y0 + j);
             }
         }
+    for (int left = in_row; left != 0; left &= left - 1)
+        singles |= single_value(g->mask[__builtin_ctz(left) * SIZE + y]) << y;
+    for (int left = in_col; left != 0; left &= left - 1)
+        singles |= single_value(g->mask[x * SIZE + __builtin_ctz(left)]) << __builtin_ctz(left);
     int boxes = boxes_of_columns(in_row, y / SQ) | bands_of(in_col) << (x / SQ * SQ);
     note_changes(g, RUNG_ROW_COL, rows | in_col, cols | in_row, boxes);
+    g->todo_rows[RUNG_BASIC] |= singles;
 }
 
 /* Places value in (x, y), toggling its bit in the three house masks and, when asked, striking
- * it from the candidates of every peer (the cell itself included). unknowns is the caller's. */
+ * it from the candidates of every peer (the cell itself included). unknowns is the caller's.
+ * Naked singles look again at the cell's houses only when the value is not struck: struck, it
+ * leaves no candidate outside the houses, and the strike notes the cells it leaves single. */
 void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
 {
     int b = getsqr(x, y);
@@ -209,9 +235,11 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
     g->row_missing[y] ^= bit;
     g->box_missing[b] ^= bit;
     g->col_missing[x] ^= bit;
-    note_changes(g, RUNG_BASIC, 1 << y, 1 << x, 1 << b);
-    if (propagate)
+    if (propagate) {
+        note_changes(g, RUNG_ROW_COL, 1 << y, 1 << x, 1 << b);
         strike_peers(g, x, y, value);
+    } else
+        note_changes(g, RUNG_BASIC, 1 << y, 1 << x, 1 << b);
 }
 
 /* Returns the number of values (bits 1 to SIZE) in mask. Counted by halves, quarters and
@@ -223,13 +251,6 @@ int count_ones(int mask)
     v = v - ((v >> 1) & 0x55555555u);
     v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
     return static_cast<int>((((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
-}
-
-/* Returns 1 when mask holds exactly one value. */
-static int single_value(int mask)
-{
-    int values = mask & ALL_VALUES;
-    return values != 0 && (values & (values - 1)) == 0;
 }
 
 /* Returns the lowest value in mask, or 0 when it holds none. */
@@ -669,7 +690,7 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
         g->mask[cx * SIZE + cy] &= ~(1 << v);
-        note_changes(g, RUNG_BASIC, 1 << cy, 1 << cx, 1 << getsqr(cx, cy));
+        note_struck(g, cx, cy);
         struck++;
     }
     return struck;
@@ -789,7 +810,7 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
     *current = p;
     p->tests += g->tests;
     p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
-    note_changes(p, RUNG_BASIC, 1 << g->last_y, 1 << g->last_x, 1 << getsqr(g->last_x, g->last_y));
+    note_struck(p, g->last_x, g->last_y);
     p->forks += g->forks;
     free(g);
 }
