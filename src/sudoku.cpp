@@ -778,8 +778,6 @@ sudoku_grid *random_choice(sudoku_grid *g)
     for (int y = 0; y < SIZE && best != 2; y++)
         for (int left = child->row_empty[y]; left != 0 && best != 2; left &= left - 1) {
             int x = __builtin_ctz(left), i = x * SIZE + y;
-            if (child->cell[i] != 0)
-                continue;
             int n = count_ones(child->mask[i]);
             if (n >= 2 && n < best) {
                 best = n;
