@@ -523,8 +523,8 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
                 g->unknowns--;
                 cols |= g->todo_cols[RUNG_BASIC]; /* for the rows below */
                 boxes |= g->todo_boxes[RUNG_BASIC];
-                left = g->row_empty[y] & ~((2 << x) - 1) & ALL_HOUSES; /* the rest of the row */
-                left |= 1 << x; /* cleared by the loop step */
+                left = g->row_empty[y] & ~((2 << x) - 1); /* the rest of the row */
+                left |= 1 << x;                           /* cleared by the loop step */
             }
         }
         if (narrowed != 0) {
