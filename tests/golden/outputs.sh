@@ -10,7 +10,7 @@ bin=$1 puzzles=$2 cases=$3
 # run is stopped after a minute (status 124, so the digest differs): a change that sends a
 # solve into a search of millions of passes fails the check instead of holding it up.
 run() {
-    local out err status line
+    local out line
     while IFS= read -r line || [ -n "$line" ]; do
         out=$(printf '%s' "$line" | timeout 60 "$@" 2>/tmp/golden.err.$$; echo "status $?")
         printf '%s\n--\n' "$out"
