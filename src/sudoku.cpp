@@ -8,6 +8,8 @@
  */
 #include "sudoku.h"
 
+#include "exact.h"
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -128,14 +130,19 @@ static int take_boxes(sudoku_grid *g, int rung)
     return boxes;
 }
 
+/* Ends the run when memory runs out. */
+[[noreturn]] static void out_of_memory(void)
+{
+    error_message(MSG_NO_MEMORY);
+    exit(1);
+}
+
 /* Returns a new block for a state; a state that cannot be had ends the run. */
 static sudoku_grid *alloc_grid(void)
 {
     sudoku_grid *g = static_cast<sudoku_grid *>(malloc(sizeof(sudoku_grid)));
-    if (g == nullptr) {
-        error_message(MSG_NO_MEMORY);
-        exit(1);
-    }
+    if (g == nullptr)
+        out_of_memory();
     return g;
 }
 
@@ -830,6 +837,15 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * moves towards fewer candidates and filled cells, there are finitely many candidates, and
  * each guess in force holds one more filled cell, so the tree of guesses is finite and is
  * walked at most once.
+ *
+ * A state is backed out of exactly when it has no solution (filled cells kept, each empty cell
+ * given one of its candidates, no value twice in a house). Every rung, and every back-out,
+ * strikes only candidates that no solution uses, so a state with a solution never comes to an
+ * empty cell without candidates and the search finds a solution inside it; a state without
+ * one can never be completed, so the search leaves it in the end. When the output shows
+ * neither the steps nor the counters, resolv_direct asks an exact solver (exact.cpp) at each
+ * guess and leaves a state without a solution at once: every other state, every guess and the
+ * grid it returns are those of resolv, only the counters differ.
  */
 
 #ifdef SUDOKU_PASS_BUDGET
@@ -846,9 +862,25 @@ static long candidates_left(const sudoku_grid *g)
 }
 #endif
 
-/* Returns the solved state, the head of the chain that leads back to g; or null when g itself
- * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
-sudoku_grid *resolv(sudoku_grid *g)
+/* Returns 1 when the state g has a solution, else 0. known holds a solution of g's parent, or
+ * none yet (known[0] is 0) at the root; the exact solver is asked only when known does not go
+ * through g's guess, and then puts one of g's solutions in known. */
+static int has_solution(const sudoku_grid *g, int32_t *known)
+{
+    if (g->parent != nullptr && known[g->last_x * SIZE + g->last_y] == g->last_value)
+        return 1;
+    int found = exact_solve(g->cell, g->mask, known);
+    if (found < 0)
+        out_of_memory();
+    return found;
+}
+
+/* Solves g as resolv describes. Given room for a solution (known), it skips the branches that
+ * hold none: at the first guess it gives null when the state guessed on (the root) has no
+ * solution, and it backs out at once of each guess whose state has none. Both are what the
+ * step-by-step search comes to in the end, since it backs out of a state exactly when that
+ * state has no solution; and grids solved without a guess never ask. */
+static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
 {
     sudoku_grid *current = g;
 #ifdef SUDOKU_PASS_BUDGET
@@ -877,9 +909,13 @@ sudoku_grid *resolv(sudoku_grid *g)
                 return nullptr;
             cancel_random_choice(current, &current);
         } else {
+            if (known != nullptr && known[0] == 0 && !has_solution(current, known))
+                return nullptr;
             current->forks += 1;
             current = random_choice(current);
             current->tests += 5;
+            if (known != nullptr && !has_solution(current, known))
+                cancel_random_choice(current, &current);
         }
 #ifdef SUDOKU_PASS_BUDGET
         if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
@@ -895,6 +931,23 @@ sudoku_grid *resolv(sudoku_grid *g)
 #endif
     }
     return current;
+}
+
+/* Returns the solved state, the head of the chain that leads back to g; or null when g itself
+ * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
+sudoku_grid *resolv(sudoku_grid *g)
+{
+    return solve(g, nullptr);
+}
+
+/* Returns the state that resolv returns, or null where it does, without walking the branches
+ * that hold no solution: for runs that show neither the steps nor the counters, which alone
+ * tell the two apart. */
+sudoku_grid *resolv_direct(sudoku_grid *g)
+{
+    int32_t known[NB_CELLS];
+    known[0] = 0; /* no solution known yet */
+    return solve(g, known);
 }
 
 /* ============================ Puzzle maker ============================
@@ -995,7 +1048,7 @@ int sudoku_main(int argc, char **argv)
         error_message(MSG_IMPOSSIBLE);
         return 1;
     }
-    sudoku_grid *solved = resolv(root);
+    sudoku_grid *solved = verbose == 0 && !framed ? resolv_direct(root) : resolv(root);
     if (solved == nullptr) {
         free_sudoku(root);
         error_message(MSG_IMPOSSIBLE);

@@ -73,6 +73,7 @@ int pointing_pairs(sudoku_grid *g);
 sudoku_grid *random_choice(sudoku_grid *g);
 void cancel_random_choice(sudoku_grid *g, sudoku_grid **current);
 sudoku_grid *resolv(sudoku_grid *g);
+sudoku_grid *resolv_direct(sudoku_grid *g);
 
 /* Puzzle maker */
 void offusc_grid(sudoku_grid *g, unsigned level);
