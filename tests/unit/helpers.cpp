@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <utility>
 
 bool fail_allocations = false;
 
@@ -85,5 +86,56 @@ std::string solved_text()
 std::string with_cell(std::string text, int x, int y, int v)
 {
     text[y * SIZE + x] = value_char(v);
+    return text;
+}
+
+int test_random::below(int n)
+{
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<int>((z ^ (z >> 31)) % static_cast<uint64_t>(n));
+}
+
+/* Returns 0 to SIZE - 1 in an order that keeps each band (SQ in a row) together. */
+static std::vector<int> shuffled_by_bands(test_random *r)
+{
+    std::vector<int> bands(SQ), order;
+    for (int k = 0; k < SQ; k++)
+        bands[k] = k;
+    for (int k = SQ - 1; k > 0; k--)
+        std::swap(bands[k], bands[r->below(k + 1)]);
+    for (int band : bands) {
+        std::vector<int> in(SQ);
+        for (int k = 0; k < SQ; k++)
+            in[k] = band * SQ + k;
+        for (int k = SQ - 1; k > 0; k--)
+            std::swap(in[k], in[r->below(k + 1)]);
+        order.insert(order.end(), in.begin(), in.end());
+    }
+    return order;
+}
+
+std::vector<int> random_solution(test_random *r)
+{
+    std::vector<int> rows = shuffled_by_bands(r), cols = shuffled_by_bands(r), name(SIZE + 1);
+    for (int v = 0; v <= SIZE; v++)
+        name[v] = v;
+    for (int v = SIZE; v > 1; v--)
+        std::swap(name[v], name[1 + r->below(v)]);
+    bool transposed = r->below(2) == 1;
+    std::vector<int> values(NB_CELLS);
+    for (int y = 0; y < SIZE; y++)
+        for (int x = 0; x < SIZE; x++)
+            values[y * SIZE + x] =
+                name[transposed ? solved_value(rows[y], cols[x]) : solved_value(cols[x], rows[y])];
+    return values;
+}
+
+std::string text_of(const std::vector<int> &values)
+{
+    std::string text;
+    for (int v : values)
+        text += v == 0 ? ' ' : value_char(v);
     return text;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct grid_deleter {
     void operator()(sudoku_grid *g) const
@@ -47,6 +48,20 @@ int solved_value(int x, int y);
 
 /* text with cell (x, y) set to v (0 = empty). */
 std::string with_cell(std::string text, int x, int y, int v);
+
+/* A fixed stream of numbers for generated grids (splitmix64), the same on every machine. */
+struct test_random {
+    uint64_t state;
+    int below(int n); /* 0 to n - 1 */
+};
+
+/* A complete valid grid, values in reading order (y * SIZE + x): solved_text() with its
+ * values renamed, its rows shuffled within and by bands, its columns within and by stacks,
+ * and transposed half the time. */
+std::vector<int> random_solution(test_random *r);
+
+/* The grid text of values in reading order (0 = empty). */
+std::string text_of(const std::vector<int> &values);
 
 /* Access to cell (x, y) of a state. */
 inline int32_t &cell_at(sudoku_grid *g, int x, int y)

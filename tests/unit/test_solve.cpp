@@ -1,5 +1,6 @@
 #include "helpers.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 /* Whether g holds a complete valid grid. */
@@ -93,3 +94,127 @@ TEST(Solve, OneGuessOnATwoWaySwapCountsFiveForTheGuessAndOneForTheFinish)
     free_sudoku(result);
 }
 #endif
+
+/* A heap copy of a state, as the reader leaves it. */
+static grid_ptr copy_of(const sudoku_grid *g)
+{
+    sudoku_grid *copy = static_cast<sudoku_grid *>(malloc(sizeof *g));
+    *copy = *g;
+    return grid_ptr(copy);
+}
+
+/* Solves g with solve (resolv or resolv_direct); returns the cells of the result, or an empty
+ * vector when there is none, and sets *guessed when it took a guess. Frees every state. */
+static std::vector<int32_t> cells_solved(grid_ptr g, sudoku_grid *(*solve)(sudoku_grid *),
+                                         bool *guessed)
+{
+    sudoku_grid *result = solve(g.get());
+    if (result == nullptr)
+        return {};
+    *guessed = result != g.get();
+    g.release();
+    std::vector<int32_t> cells(result->cell, result->cell + NB_CELLS);
+    free_sudoku(result);
+    return cells;
+}
+
+/* Changes a random given of values to the lowest value that none of its peers holds; the grid
+ * stays free of repeats and often loses every solution. */
+static void change_a_given(std::vector<int> *values, test_random *r)
+{
+    for (int tries = 0; tries < 100; tries++) {
+        int i = r->below(NB_CELLS), x = i % SIZE, y = i / SIZE, held = 0;
+        if ((*values)[i] == 0)
+            continue;
+        for (int k = 0; k < SIZE; k++) {
+            held |= 1 << (*values)[y * SIZE + k] | 1 << (*values)[k * SIZE + x];
+            held |= 1 << (*values)[(y / SQ * SQ + k / SQ) * SIZE + x / SQ * SQ + k % SQ];
+        }
+        if ((ALL_VALUES & ~held) != 0) {
+            (*values)[i] = get_first_one_pos(ALL_VALUES & ~held);
+            return;
+        }
+    }
+}
+
+TEST(Solve, DirectSolveEndsOnTheGridTheStepByStepSearchEndsOn)
+{
+    /* Grids from a fixed seed, at random clue densities: from empty to full on 9 by 9; from
+     * half full on 16 by 16 and 60% on 25 by 25, since sparser ones can keep the step-by-step
+     * search busy for hours. Half of them have a given changed to a value its houses lack,
+     * which often leaves no solution; the sparse ones have many. */
+    test_random r{20261207};
+    static const int counts[] = {5000, 2000, 1000}, leasts[] = {0, 500, 600};
+    const int count = counts[SQ - 3], least = leasts[SQ - 3]; /* grids; per mille of clues */
+    int without = 0, guessing = 0;
+    for (int k = 0; k < count; k++) {
+        std::vector<int> values = random_solution(&r);
+        int keep = least + r.below(1001 - least); /* per mille */
+        for (int &v : values)
+            if (r.below(1000) >= keep)
+                v = 0;
+        if (r.below(2) == 1)
+            change_a_given(&values, &r);
+        grid_ptr root = read_text(text_of(values));
+        ASSERT_EQ(check_grid(root.get()), 0) << text_of(values);
+        bool guessed = false, guessed_direct = false;
+        std::vector<int32_t> direct =
+            cells_solved(copy_of(root.get()), resolv_direct, &guessed_direct);
+        std::vector<int32_t> step = cells_solved(std::move(root), resolv, &guessed);
+        ASSERT_EQ(direct, step) << text_of(values);
+        without += step.empty();
+        guessing += guessed;
+    }
+    EXPECT_GT(without, count / 20);
+    EXPECT_GT(guessing, count / 20);
+}
+
+/* Box 0 full but for (0, 0), (1, 0) and (0, 1), which SIZE cannot take (it stands in rows 0
+ * and 1): no rung sees that SIZE has no place, and the three cells, peers of each other, can
+ * take only 1 and 2. */
+static std::string three_cells_for_two_values()
+{
+    std::string text(NB_CELLS, ' ');
+    for (int i = 2, v = 3; i < NB_CELLS && v < SIZE; i++)
+        if (i % SIZE < SQ && i / SIZE < SQ && i != SIZE)
+            text[i] = value_char(v++);
+    return with_cell(with_cell(text, SQ, 0, SIZE), 2 * SQ, 1, SIZE);
+}
+
+TEST(Solve, DirectSolveOfAGridWithoutSolutionEndsAtTheFirstGuess)
+{
+    grid_ptr g = read_text(three_cells_for_two_values());
+    ASSERT_EQ(check_grid(g.get()), 0);
+    grid_ptr copy = copy_of(g.get());
+    EXPECT_EQ(resolv(copy.get()), nullptr);
+    EXPECT_GT(copy->forks, 0); /* the step-by-step search guessed, then backed out */
+    EXPECT_EQ(resolv_direct(g.get()), nullptr);
+    EXPECT_EQ(g->parent, nullptr);
+    EXPECT_EQ(g->forks, 0); /* no guess was made */
+}
+
+TEST(Solve, DirectSolveWithoutGuessAsksNoExactSolver)
+{
+    /* Naked singles alone solve it: with every allocation failing, the exact solver could not
+     * even start. */
+    std::string text = solved_text();
+    for (int i = 0; i < SIZE; i++)
+        text = with_cell(with_cell(text, i, 0, 0), 0, i, 0);
+    grid_ptr g = read_text(text);
+    fail_allocations = true;
+    sudoku_grid *result = resolv_direct(g.get());
+    fail_allocations = false;
+    EXPECT_EQ(result, g.get());
+    EXPECT_EQ(g->unknowns, 0);
+}
+
+TEST(Solve, DirectSolveEndsTheRunWhenTheExactSolverHasNoMemory)
+{
+    grid_ptr root = read_text("");
+    EXPECT_EXIT(
+        {
+            fail_allocations = true;
+            resolv_direct(root.get());
+        },
+        testing::ExitedWithCode(1), "M\351moire insuffisante");
+}
