@@ -1,6 +1,8 @@
 /* Times the solve of every puzzle of a file in-process, one benchmark per puzzle, with the
  * passes of the solve loop and the guesses it made as counters. Only resolv is timed: the
- * copy of the root it works on is made beforehand.
+ * copy of the root it works on is made beforehand. Built with SUDOKU_DIRECT (a solver that has
+ * resolv_direct), each puzzle also has a benchmark "/default" that times resolv_direct, the
+ * solve of a run that shows neither the steps nor the counters.
  *   bench_solveN PUZZLE_FILE [benchmark flags]
  * Built against any version of the solver's source, so that two can be compared. */
 #include "sudoku.h"
@@ -76,14 +78,15 @@ static double ticks_per_second(void)
     return static_cast<double>(last - first) / seconds;
 }
 
-/* Times resolv alone on a fresh copy of root, made and freed outside the timed part (with the
- * time stamp counter: the clock's own cost would weigh on the quickest solves); returns the
- * seconds it took. */
-static double time_solve(const sudoku_grid &root, double tick_rate)
+/* Times solve (resolv or resolv_direct) alone on a fresh copy of root, made and freed outside
+ * the timed part (with the time stamp counter: the clock's own cost would weigh on the quickest
+ * solves); returns the seconds it took. */
+static double time_solve(const sudoku_grid &root, double tick_rate,
+                         sudoku_grid *(*solve)(sudoku_grid *))
 {
     sudoku_grid *g = copy_of(root);
     unsigned long long start = __rdtsc();
-    sudoku_grid *solved = resolv(g);
+    sudoku_grid *solved = solve(g);
     unsigned long long stop = __rdtsc();
     free_sudoku(solved != nullptr ? solved : g);
     return static_cast<double>(stop - start) / tick_rate;
@@ -116,7 +119,7 @@ int main(int argc, char **argv)
         const sudoku_grid *root = &roots[k];
         auto run = [root, tick_rate](benchmark::State &state) {
             for (auto _ : state)
-                state.SetIterationTime(time_solve(*root, tick_rate));
+                state.SetIterationTime(time_solve(*root, tick_rate, resolv));
             long before = allocations;
             verbose = 1;
             std::string progress = with_fd_on_file(STDOUT_FILENO, "", [&] { solve_copy(*root); });
@@ -128,6 +131,16 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1)).c_str(), run)
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
+#ifdef SUDOKU_DIRECT
+        auto run_direct = [root, tick_rate](benchmark::State &state) {
+            for (auto _ : state)
+                state.SetIterationTime(time_solve(*root, tick_rate, resolv_direct));
+        };
+        benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1) + "/default").c_str(),
+                                     run_direct)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+#endif
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -3,13 +3,16 @@
 # prints for each puzzle file the median over its puzzles of the in-process solve time ratio
 # (baseline / current), whole runs of the baseline and current programs, and one run
 # against cat (time and peak memory).
+# Then it times default runs, one process per grid, on the grids whose step-by-step search can
+# take minutes.
 #   bench/compare.sh [FILE...]     (default: the files listed below)
+#   BASELINE=COMMIT bench/compare.sh ...   compares with another commit than the one named
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 puzzles=$root/../shared/puzzles
 work=$root/build-bench
-baseline=$(sed -n 's/^Baseline commit: `\([0-9a-f]*\)`.*/\1/p' bench/README.md)
+baseline=${BASELINE:-$(sed -n 's/^Baseline commit: `\([0-9a-f]*\)`.*/\1/p' bench/README.md)}
 command -v hyperfine >/dev/null || { apt-get update -qq && apt-get install -y -qq hyperfine; }
 
 files=("$@")
@@ -29,8 +32,9 @@ for side in baseline current; do
 done
 make -s build >/dev/null
 
-echo "In-process solve, median over the puzzles of baseline time / current time"
-printf '%-22s %8s %14s %14s\n' file ratio "baseline (us)" "current (us)"
+echo "In-process solve, median over the puzzles of baseline time / current time: the"
+echo "step-by-step search (resolv) and, where the current tree has it, a default run's solve"
+printf '%-22s %8s %8s %14s %14s %14s\n' file ratio default "baseline (us)" "current (us)" "default (us)"
 for name in "${files[@]}"; do
     case $name in 9x9*) side=9 ;; 16x16*) side=16 ;; *) side=25 ;; esac
     for build in baseline current; do
@@ -40,9 +44,20 @@ for name in "${files[@]}"; do
     python3 - "$work/baseline-$name.json" "$work/current-$name.json" "$name" <<'PY'
 import json, statistics, sys
 base, cur = (json.load(open(p))["benchmarks"] for p in sys.argv[1:3])
-ratios = [b["real_time"] / c["real_time"] for b, c in zip(base, cur)]
-print("%-22s %8.1f %14.1f %14.1f" % (sys.argv[3], statistics.median(ratios),
-      statistics.median(b["real_time"] for b in base), statistics.median(c["real_time"] for c in cur)))
+for b in base + cur:
+    b["name"] = b["name"].replace("/manual_time", "")
+base = {b["name"]: b["real_time"] for b in base if not b["name"].endswith("/default")}
+steps = {c["name"]: c["real_time"] for c in cur if not c["name"].endswith("/default")}
+direct = {c["name"][:-len("/default")]: c["real_time"] for c in cur if c["name"].endswith("/default")}
+med = statistics.median
+ratio = med(base[n] / steps[n] for n in base)
+if direct:
+    print("%-22s %8.2f %8.2f %14.1f %14.1f %14.1f" % (sys.argv[3], ratio,
+          med(base[n] / direct[n] for n in base), med(base.values()), med(steps.values()),
+          med(direct.values())))
+else:
+    print("%-22s %8.2f %8s %14.1f %14.1f %14s" % (sys.argv[3], ratio, "-", med(base.values()),
+          med(steps.values()), "-"))
 PY
 done
 
@@ -83,4 +98,23 @@ while IFS= read -r line; do
 done < "$puzzles/9x9_hardest.txt"
 head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
 against_cat "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
+
+echo
+echo "Default runs, one process per grid (median of 5 runs of each grid, ms): the median grid,"
+echo "the slowest, and how many take more than 50 ms"
+each_grid() { # LABEL PROGRAM GRID_FILE
+    local times=()
+    while IFS= read -r line; do
+        printf '%s\n' "$line" > "$tmp/grid.txt"
+        read -r t m < <("$work/whole_run" 5 "$tmp/grid.txt" "$2" 2>/dev/null)
+        times+=("$t")
+    done < "$3"
+    printf '%s\n' "${times[@]}" | sort -g | awk -v label="$1" '{ t[NR] = $1; over += $1 > 50 }
+        END { printf "%-26s %4d grids  median %8.2f  slowest %8.2f  over 50 ms %d\n",
+              label, NR, t[int((NR + 1) / 2)], t[NR], over }'
+}
+each_grid "25x25_blanked" "$root/build/sudoku25" "$puzzles/25x25_blanked.txt"
+each_grid "25x25_unique_50pct" "$root/build/sudoku25" "$puzzles/25x25_unique_50pct.txt"
+each_grid "16x16_unsolvable (bench)" "$root/build/sudoku16" "$root/bench/16x16_unsolvable.txt"
+each_grid "16x16_unique_35pct" "$root/build/sudoku16" "$puzzles/16x16_unique_35pct.txt"
 rm -rf "$tmp"
