@@ -359,65 +359,69 @@ int check_grid(const sudoku_grid *g)
 /* ============================ Grid text ============================
  *
  * One byte per cell in reading order: a blank or ZERO_CHAR for an empty cell, ZERO_CHAR + v
- * for value v; control bytes are skipped wherever they stand. Standard input is read one byte
- * at a time, unbuffered, so that whatever follows the grid (past the one byte after the last
- * cell) is left for the next reader of the same input.
+ * for value v; control bytes are skipped wherever they stand. Whatever follows the grid (past
+ * the one byte after the last cell) is left for the next reader of the same input: standard
+ * input is read unbuffered, in pieces no longer than the cells still missing plus one. Every
+ * byte read is a cell, a skipped control byte or the byte after the last cell, so no piece
+ * reaches past that byte; only an invalid byte stops the reading inside a piece, and the
+ * bytes read after it are given back where the input can seek (a file, not a pipe).
  */
 
 static const char MSG_BAD_BYTE[] = "%c n'a strictement rien a faire la ...\n";
 static const char MSG_READ_ERROR[] = "Erreur de lecture sur l'entr\351e standard\n";
 
-/* Returns the next byte of standard input, EOF at its end, or EOF - 1 on a read error. */
-static int read_byte(void)
+/* Returns the value of a grid byte (0 for an empty cell), -1 for a control byte to skip, or
+ * -2 for an invalid byte. */
+static int value_of_byte(int c)
 {
-    unsigned char c;
-    for (;;) {
-        ssize_t n = read(STDIN_FILENO, &c, 1);
-        if (n == 1)
-            return c;
-        if (n == 0)
-            return EOF;
-        if (errno != EINTR)
-            return EOF - 1;
-    }
+    if (c < 32)
+        return -1;
+    if (c == ' ' || c == ZERO_CHAR)
+        return 0;
+    if (c > ZERO_CHAR && c <= ZERO_CHAR + SIZE)
+        return c - ZERO_CHAR;
+    return -2;
 }
 
 /* Reads the grid into a fresh root. Returns 0 when read (a short input leaves the rest empty),
  * 1 after an invalid byte or a read error, with its message on standard error. */
 int parse_in(sudoku_grid *g)
 {
-    int i = 0;
+    unsigned char piece[NB_CELLS + 1];
+    int i = 0; /* cells read */
     for (;;) {
-        int c = read_byte();
-        if (c == EOF)
-            return 0;
-        if (c < EOF) {
+        ssize_t n = read(STDIN_FILENO, piece, static_cast<size_t>(NB_CELLS - i + 1));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
             error_message(MSG_READ_ERROR);
             return 1;
         }
-        if (i == NB_CELLS)
+        if (n == 0)
             return 0;
-        if (c < 32)
-            continue;
-        int v;
-        if (c == ' ' || c == ZERO_CHAR)
-            v = 0;
-        else if (c > ZERO_CHAR && c <= ZERO_CHAR + SIZE)
-            v = c - ZERO_CHAR;
-        else {
-            error_message(MSG_BAD_BYTE, c);
-            return 1;
+        for (ssize_t k = 0; k < n; k++) {
+            if (i == NB_CELLS)
+                return 0; /* the byte after the last cell, the last of the piece */
+            int v = value_of_byte(piece[k]);
+            if (v == -1)
+                continue;
+            if (v == -2) {
+                if (k + 1 < n)
+                    lseek(STDIN_FILENO, k + 1 - n, SEEK_CUR);
+                error_message(MSG_BAD_BYTE, piece[k]);
+                return 1;
+            }
+            int x = i % SIZE, y = i / SIZE;
+            g->cell[x * SIZE + y] = v;
+            if (v == 0) {
+                g->mask[x * SIZE + y] = ALL_VALUES;
+            } else {
+                g->mask[x * SIZE + y] = 1 << v;
+                set_case(g, x, y, v, 0);
+                g->unknowns--;
+            }
+            i++;
         }
-        int x = i % SIZE, y = i / SIZE;
-        g->cell[x * SIZE + y] = v;
-        if (v == 0) {
-            g->mask[x * SIZE + y] = ALL_VALUES;
-        } else {
-            g->mask[x * SIZE + y] = 1 << v;
-            set_case(g, x, y, v, 0);
-            g->unknowns--;
-        }
-        i++;
     }
 }
 

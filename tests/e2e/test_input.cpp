@@ -128,3 +128,87 @@ TEST(Input, GridCutShortOrOnlyBlanksLeavesTheRestEmptyAndIsSolved)
         EXPECT_EQ(grid.find(' '), std::string::npos);
     }
 }
+
+/* What the next reader of standard input finds after a run of the program for box side sq
+ * that read input followed by rest: from a file, and from a pipe. */
+struct leftover {
+    run_result run;
+    std::string file, pipe;
+};
+
+static std::string rest_of(int fd)
+{
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<size_t>(n));
+    close(fd);
+    return text;
+}
+
+static leftover left_after(int sq, const std::string &input, const std::string &rest)
+{
+    std::string text = input + rest;
+    leftover left;
+    run_streams streams;
+    streams.stdin_fd = open(".", O_TMPFILE | O_RDWR, 0600);
+    EXPECT_EQ(write(streams.stdin_fd, text.data(), text.size()), ssize_t(text.size()));
+    lseek(streams.stdin_fd, 0, SEEK_SET);
+    left.run = run_program(program(sq), {}, "", streams);
+    left.file = rest_of(streams.stdin_fd);
+    int ends[2];
+    EXPECT_EQ(pipe(ends), 0);
+    EXPECT_EQ(write(ends[1], text.data(), text.size()), ssize_t(text.size()));
+    close(ends[1]);
+    streams.stdin_fd = ends[0];
+    run_result piped = run_program(program(sq), {}, "", streams);
+    EXPECT_EQ(piped.out, left.run.out);
+    EXPECT_EQ(piped.status, left.run.status);
+    left.pipe = rest_of(ends[0]);
+    return left;
+}
+
+TEST(Input, NextReaderFindsExactlyWhatFollowsTheByteAfterTheLastCell)
+{
+    const std::string rest = "NEXT GRID\n" + std::string(300, '7');
+    std::string tabbed; /* a tab before every cell, and one after the last */
+    for (char c : SOLVED9)
+        tabbed += std::string("\t") + c;
+    std::string crlf;
+    for (int y = 0; y < 9; y++)
+        crlf += SOLVED9.substr(y * 9, 9) + "\r\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {SOLVED9 + "\n", rest},                         /* one line */
+        {lines9(SOLVED9), rest},                        /* one row per line */
+        {crlf.substr(0, crlf.size() - 1), "\n" + rest}, /* the carriage return is the byte after */
+        {tabbed + "\t", rest},                          /* control bytes between the cells */
+        {SOLVED9 + "x", rest}, /* an invalid byte after the last cell is not looked at */
+    };
+    for (const auto &[input, after] : cases) {
+        leftover left = left_after(3, input, after);
+        EXPECT_EQ(left.run.out, lines9(SOLVED9)) << input;
+        EXPECT_EQ(left.run.err, "");
+        EXPECT_EQ(left.file, after) << input;
+        EXPECT_EQ(left.pipe, after) << input;
+    }
+    std::string big(625, 'a'); /* not a grid: the reader does not check */
+    leftover left = left_after(5, big + "\n", rest);
+    EXPECT_EQ(left.file, rest);
+    EXPECT_EQ(left.pipe, rest);
+}
+
+TEST(Input, ShortInputLeavesNothingAndInvalidByteLeavesWhatFollowsItInAFile)
+{
+    leftover short_input = left_after(3, "1234\n", "");
+    EXPECT_EQ(short_input.run.status, 0);
+    EXPECT_EQ(short_input.file, "");
+    EXPECT_EQ(short_input.pipe, "");
+    const std::string rest = "456789" + std::string(300, '5');
+    leftover bad = left_after(3, "123x", rest);
+    EXPECT_EQ(bad.run.err, "x n'a strictement rien a faire la ...\n");
+    EXPECT_EQ(bad.run.status, 1);
+    EXPECT_EQ(bad.file, rest);
+    /* From a pipe, the bytes read along with the invalid one are gone: the piece asked for
+     * the 78 cells still missing after "123", plus one byte. */
+    EXPECT_EQ(bad.pipe, rest.substr(81 + 1 - 4));
+}
