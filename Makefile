@@ -1,4 +1,4 @@
-# The two everyday commands: `make run` builds and solves a bundled example;
+# The two everyday commands: `make run` builds the programs and solves a bundled example;
 # `make test` builds everything and runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -13,7 +13,7 @@ VALGRIND = valgrind --quiet --error-exitcode=99 --leak-check=full \
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options
 
-.PHONY: all build run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
+.PHONY: all build programs run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
 
 all: build
 
@@ -21,7 +21,12 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The three programs alone, without the tests, so that a first `make run` is quick.
+programs:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target sudoku9 sudoku16 sudoku25
+
+run: programs
 	$(BUILD)/sudoku9 -n < $(EXAMPLE)
 
 # Every test: the suite on the release build, again on an AddressSanitizer and
