@@ -13,7 +13,9 @@ root=$PWD
 puzzles=$root/../shared/puzzles
 work=$root/build-bench
 baseline=${BASELINE:-$(sed -n 's/^Baseline commit: `\([0-9a-f]*\)`.*/\1/p' bench/README.md)}
-command -v hyperfine >/dev/null || { apt-get update -qq && apt-get install -y -qq hyperfine; }
+for tool in hyperfine strace; do
+    command -v $tool >/dev/null || { apt-get update -qq && apt-get install -y -qq $tool; }
+done
 
 files=("$@")
 [ ${#files[@]} -gt 0 ] || files=(9x9_hardest 9x9_top95 16x16_unique_60pct 16x16_unique_50pct
@@ -98,6 +100,20 @@ while IFS= read -r line; do
 done < "$puzzles/9x9_hardest.txt"
 head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
 against_cat "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
+
+echo
+echo "read calls on standard input for one grid (strace), a grid on one line and one row per line"
+for name in 9x9_hardest 16x16_unique_60pct 25x25_unique_70pct; do
+    case $name in 9x9*) prog=sudoku9 side=9 ;; 16x16*) prog=sudoku16 side=16 ;; *) prog=sudoku25 side=25 ;; esac
+    head -n 1 "$puzzles/$name.txt" > "$tmp/line.txt"
+    fold -w $side "$tmp/line.txt" > "$tmp/rows.txt"
+    for form in line rows; do
+        calls=$(strace -f -e trace=read -e signal=none "$root/build/$prog" < "$tmp/$form.txt" 2>&1 >/dev/null |
+            grep -c '^read(0,')
+        printf '%-10s %-5s %3d read calls (at most %d)\n' "$prog" "$form" "$calls" \
+            "$([ $form = line ] && echo 3 || echo $((side + 2)))"
+    done
+done
 
 echo
 echo "Default runs, one process per grid (median of 5 runs of each grid, ms): the median grid,"
