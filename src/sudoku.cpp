@@ -866,9 +866,9 @@ static long candidates_left(const sudoku_grid *g)
 }
 #endif
 
-/* Returns 1 when the state g has a solution, else 0. known holds a solution of g's parent, or
- * none yet (known[0] is 0) at the root; the exact solver is asked only when known does not go
- * through g's guess, and then puts one of g's solutions in known. */
+/* Returns 1 when the state g has a solution, else 0. known holds a solution of g's parent (of
+ * nothing, at the root); the exact solver is asked only when that one does not go through g's
+ * guess, and then puts one of g's solutions in known. */
 static int has_solution(const sudoku_grid *g, int32_t *known)
 {
     if (g->parent != nullptr && known[g->last_x * SIZE + g->last_y] == g->last_value)
@@ -879,14 +879,45 @@ static int has_solution(const sudoku_grid *g, int32_t *known)
     return found;
 }
 
-/* Solves g as resolv describes. Given room for a solution (known), it skips the branches that
- * hold none: at the first guess it gives null when the state guessed on (the root) has no
- * solution, and it backs out at once of each guess whose state has none. Both are what the
- * step-by-step search comes to in the end, since it backs out of a state exactly when that
- * state has no solution; and grids solved without a guess never ask. */
+/* Backs out of the oldest state without a solution in the chain that ends at current, first
+ * dropping the states above it. Returns the new current state (current itself when every
+ * state has a solution), with one of its solutions in known; or null, the chain dropped down
+ * to the root g, when g has none. */
+static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, int32_t *known)
+{
+    sudoku_grid *chain[NB_CELLS + 1]; /* newest first: each guess fills a cell */
+    int n = 0;
+    for (sudoku_grid *s = current; s != nullptr; s = s->parent)
+        chain[n++] = s;
+    int k = n - 1; /* the root: a solution of each state helps to judge the next */
+    while (k >= 0 && has_solution(chain[k], known))
+        k--;
+    if (k < 0)
+        return current;
+    for (int j = 0; j < k; j++)
+        free(chain[j]);
+    if (chain[k] == g)
+        return nullptr;
+    cancel_random_choice(chain[k], &current);
+    return current;
+}
+
+#ifndef PATIENCE
+#define PATIENCE 256
+#endif
+
+/* Solves g as resolv describes. Given room for a solution (known), it leaves the branches that
+ * hold none at once. It lets the step-by-step search run alone for its first passes after the
+ * first guess (most grids are solved by then, for less than the exact solver would cost):
+ * then it drops the oldest state of the chain without a solution, and from there on backs out
+ * of each guess whose state has none at once. Both are what the step-by-step search comes to in
+ * the end, since it backs out of a state exactly when that state has no solution; and grids
+ * solved without a guess never ask. */
 static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
 {
     sudoku_grid *current = g;
+    int guessed = 0;
+    long patience = PATIENCE; /* passes left before the exact solver is first asked */
 #ifdef SUDOKU_PASS_BUDGET
     long passes = 0;
 #endif
@@ -913,13 +944,17 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
                 return nullptr;
             cancel_random_choice(current, &current);
         } else {
-            if (known != nullptr && known[0] == 0 && !has_solution(current, known))
-                return nullptr;
             current->forks += 1;
             current = random_choice(current);
             current->tests += 5;
-            if (known != nullptr && !has_solution(current, known))
+            guessed = 1;
+            if (known != nullptr && patience == 0 && !has_solution(current, known))
                 cancel_random_choice(current, &current);
+        }
+        if (known != nullptr && guessed && patience > 0 && --patience == 0) {
+            current = drop_dead_branch(g, current, known);
+            if (current == nullptr)
+                return nullptr;
         }
 #ifdef SUDOKU_PASS_BUDGET
         if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
@@ -950,7 +985,6 @@ sudoku_grid *resolv(sudoku_grid *g)
 sudoku_grid *resolv_direct(sudoku_grid *g)
 {
     int32_t known[NB_CELLS];
-    known[0] = 0; /* no solution known yet */
     return solve(g, known);
 }
 
