@@ -23,7 +23,7 @@ files=("$@")
     25x25_unique_70pct 25x25_unique_60pct 25x25_unique_55pct 25x25_unique_50pct)
 
 rm -rf "$work/baseline-src" && mkdir -p "$work/baseline-src"
-git archive "$baseline" | tar -x -C "$work/baseline-src"
+git archive "$baseline" | tar -x -m -C "$work/baseline-src" # -m: newer than any old build
 cmake -S "$work/baseline-src" -B "$work/baseline-build" -DSUDOKU_TESTS=OFF >/dev/null
 cmake --build "$work/baseline-build" -j "$(nproc)" >/dev/null
 for side in baseline current; do
