@@ -847,9 +847,10 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * strikes only candidates that no solution uses, so a state with a solution never comes to an
  * empty cell without candidates and the search finds a solution inside it; a state without
  * one can never be completed, so the search leaves it in the end. When the output shows
- * neither the steps nor the counters, resolv_direct asks an exact solver (exact.cpp) at each
- * guess and leaves a state without a solution at once: every other state, every guess and the
- * grid it returns are those of resolv, only the counters differ.
+ * neither the steps nor the counters, resolv_direct asks an exact solver (exact.cpp) from time
+ * to time which states of the chain have a solution, and leaves the oldest without one at
+ * once: the states it keeps, their guesses and the grid it returns are those of resolv, only
+ * the counters differ.
  */
 
 #ifdef SUDOKU_PASS_BUDGET
@@ -880,18 +881,20 @@ static int has_solution(const sudoku_grid *g, int32_t *known)
 }
 
 /* Backs out of the oldest state without a solution in the chain that ends at current, first
- * dropping the states above it. Returns the new current state (current itself when every
- * state has a solution), with one of its solutions in known; or null, the chain dropped down
- * to the root g, when g has none. */
-static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, int32_t *known)
+ * dropping the states above it; *sound is the newest state known to have a solution (null for
+ * none yet), known one of its solutions, and both move up as far as the chain has solutions.
+ * Returns the new current state, or null, the chain dropped down to the root g, when g has no
+ * solution. */
+static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudoku_grid **sound,
+                                     int32_t *known)
 {
-    sudoku_grid *chain[NB_CELLS + 1]; /* newest first: each guess fills a cell */
+    sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound: a state per guess */
     int n = 0;
-    for (sudoku_grid *s = current; s != nullptr; s = s->parent)
+    for (sudoku_grid *s = current; s != *sound; s = s->parent)
         chain[n++] = s;
-    int k = n - 1; /* the root: a solution of each state helps to judge the next */
+    int k = n - 1; /* the oldest: a solution of each state helps to judge the next */
     while (k >= 0 && has_solution(chain[k], known))
-        k--;
+        *sound = chain[k--];
     if (k < 0)
         return current;
     for (int j = 0; j < k; j++)
@@ -902,22 +905,18 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, int32
     return current;
 }
 
-#ifndef PATIENCE
-#define PATIENCE 256
-#endif
+constexpr long PATIENCE = 1024; /* passes of the step-by-step search between two asks */
 
 /* Solves g as resolv describes. Given room for a solution (known), it leaves the branches that
- * hold none at once. It lets the step-by-step search run alone for its first passes after the
- * first guess (most grids are solved by then, for less than the exact solver would cost):
- * then it drops the oldest state of the chain without a solution, and from there on backs out
- * of each guess whose state has none at once. Both are what the step-by-step search comes to in
- * the end, since it backs out of a state exactly when that state has no solution; and grids
- * solved without a guess never ask. */
+ * hold none: every PATIENCE passes after the first guess (about what a call of the exact
+ * solver costs, so that the many grids solved sooner never pay for one), it backs out of the
+ * oldest state without a solution. That is what the step-by-step search comes to in the end,
+ * since it backs out of a state exactly when that state has no solution. */
 static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
 {
-    sudoku_grid *current = g;
+    sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
     int guessed = 0;
-    long patience = PATIENCE; /* passes left before the exact solver is first asked */
+    long patience = PATIENCE; /* passes left before the exact solver is asked */
 #ifdef SUDOKU_PASS_BUDGET
     long passes = 0;
 #endif
@@ -948,13 +947,12 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
             current = random_choice(current);
             current->tests += 5;
             guessed = 1;
-            if (known != nullptr && patience == 0 && !has_solution(current, known))
-                cancel_random_choice(current, &current);
         }
-        if (known != nullptr && guessed && patience > 0 && --patience == 0) {
-            current = drop_dead_branch(g, current, known);
+        if (known != nullptr && guessed && --patience == 0) {
+            current = drop_dead_branch(g, current, &sound, known);
             if (current == nullptr)
                 return nullptr;
+            patience = PATIENCE;
         }
 #ifdef SUDOKU_PASS_BUDGET
         if (current == before && current->unknowns == unknowns && candidates_left(current) == left)

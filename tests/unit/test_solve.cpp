@@ -195,7 +195,7 @@ TEST(Solve, DirectSolveOfAGridWithoutSolutionEndsAsTheSearchDoes)
 
 TEST(Solve, DirectSolveLeavesTheLongDeadBranchesOut)
 {
-    /* The slowest grid of the unit grid file (hundreds of passes, many of them in branches
+    /* The slowest grid of the unit grid file (over a thousand passes, many of them in branches
      * without a solution): the same grid in the end, with fewer guesses counted. */
     std::ifstream in(std::string(GRIDS_DIR) + "/" + std::to_string(SIZE) + "x" +
                      std::to_string(SIZE) + ".txt");
