@@ -134,7 +134,8 @@ int main(int argc, char **argv)
 #ifdef SUDOKU_DIRECT
         auto run_direct = [root, tick_rate](benchmark::State &state) {
             for (auto _ : state)
-                state.SetIterationTime(time_solve(*root, tick_rate, resolv_direct));
+                state.SetIterationTime(time_solve(
+                    *root, tick_rate, [](sudoku_grid *g) { return resolv_direct(g, PATIENCE); }));
         };
         benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1) + "/default").c_str(),
                                      run_direct)

@@ -905,18 +905,15 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     return current;
 }
 
-constexpr long PATIENCE = 1024; /* passes of the step-by-step search between two asks */
-
 /* Solves g as resolv describes. Given room for a solution (known), it leaves the branches that
- * hold none: every PATIENCE passes after the first guess (about what a call of the exact
- * solver costs, so that the many grids solved sooner never pay for one), it backs out of the
- * oldest state without a solution. That is what the step-by-step search comes to in the end,
- * since it backs out of a state exactly when that state has no solution. */
-static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
+ * hold none: every `every` passes after the first guess, it backs out of the oldest state
+ * without a solution. That is what the step-by-step search comes to in the end, since it backs
+ * out of a state exactly when that state has no solution. */
+static sudoku_grid *solve(sudoku_grid *g, int32_t *known, long every)
 {
     sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
     int guessed = 0;
-    long patience = PATIENCE; /* passes left before the exact solver is asked */
+    long patience = every; /* passes left before the exact solver is asked */
 #ifdef SUDOKU_PASS_BUDGET
     long passes = 0;
 #endif
@@ -952,7 +949,7 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
             current = drop_dead_branch(g, current, &sound, known);
             if (current == nullptr)
                 return nullptr;
-            patience = PATIENCE;
+            patience = every;
         }
 #ifdef SUDOKU_PASS_BUDGET
         if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
@@ -974,16 +971,17 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known)
  * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
-    return solve(g, nullptr);
+    return solve(g, nullptr, 0);
 }
 
 /* Returns the state that resolv returns, or null where it does, without walking the branches
  * that hold no solution: for runs that show neither the steps nor the counters, which alone
- * tell the two apart. */
-sudoku_grid *resolv_direct(sudoku_grid *g)
+ * tell the two apart. The exact solver is asked every `every` passes after the first guess:
+ * PATIENCE, about what one call costs, lets the many grids solved sooner pay for none. */
+sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 {
     int32_t known[NB_CELLS];
-    return solve(g, known);
+    return solve(g, known, every);
 }
 
 /* ============================ Puzzle maker ============================
@@ -1084,7 +1082,7 @@ int sudoku_main(int argc, char **argv)
         error_message(MSG_IMPOSSIBLE);
         return 1;
     }
-    sudoku_grid *solved = verbose == 0 && !framed ? resolv_direct(root) : resolv(root);
+    sudoku_grid *solved = verbose == 0 && !framed ? resolv_direct(root, PATIENCE) : resolv(root);
     if (solved == nullptr) {
         free_sudoku(root);
         error_message(MSG_IMPOSSIBLE);

@@ -20,6 +20,8 @@ constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHA
 
 static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
 
+constexpr long PATIENCE = 1024; /* passes between two calls of the exact solver, in default runs */
+
 /* The rungs of the solving ladder, cheapest first; each keeps its own list of houses to look
  * at again (see sudoku_grid). */
 enum { RUNG_BASIC, RUNG_ROW_COL, RUNG_BOX, RUNG_POINTING, NB_RUNGS };
@@ -73,7 +75,7 @@ int pointing_pairs(sudoku_grid *g);
 sudoku_grid *random_choice(sudoku_grid *g);
 void cancel_random_choice(sudoku_grid *g, sudoku_grid **current);
 sudoku_grid *resolv(sudoku_grid *g);
-sudoku_grid *resolv_direct(sudoku_grid *g);
+sudoku_grid *resolv_direct(sudoku_grid *g, long every);
 
 /* Puzzle maker */
 void offusc_grid(sudoku_grid *g, unsigned level);

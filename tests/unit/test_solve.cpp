@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 
 /* Whether g holds a complete valid grid. */
@@ -106,8 +107,8 @@ static grid_ptr copy_of(const sudoku_grid *g)
 
 /* Solves g with solve (resolv or resolv_direct); returns the cells of the result, or an empty
  * vector when there is none, and sets *guessed when it took a guess. Frees every state. */
-static std::vector<int32_t> cells_solved(grid_ptr g, sudoku_grid *(*solve)(sudoku_grid *),
-                                         bool *guessed)
+static std::vector<int32_t>
+cells_solved(grid_ptr g, const std::function<sudoku_grid *(sudoku_grid *)> &solve, bool *guessed)
 {
     sudoku_grid *result = solve(g.get());
     if (result == nullptr)
@@ -143,7 +144,8 @@ TEST(Solve, DirectSolveEndsOnTheGridTheStepByStepSearchEndsOn)
     /* Grids from a fixed seed, at random clue densities: from empty to full on 9 by 9; from
      * half full on 16 by 16 and 60% on 25 by 25, since sparser ones can keep the step-by-step
      * search busy for hours. Half of them have a given changed to a value its houses lack,
-     * which often leaves no solution; the sparse ones have many. */
+     * which often leaves no solution; the sparse ones have many. The exact solver is asked as
+     * default runs ask it, and after every pass, so that it judges every state of a search. */
     test_random r{20261207};
     static const int counts[] = {5000, 2000, 1000}, leasts[] = {0, 500, 600};
     const int count = counts[SQ - 3], least = leasts[SQ - 3]; /* grids; per mille of clues */
@@ -158,11 +160,16 @@ TEST(Solve, DirectSolveEndsOnTheGridTheStepByStepSearchEndsOn)
             change_a_given(&values, &r);
         grid_ptr root = read_text(text_of(values));
         ASSERT_EQ(check_grid(root.get()), 0) << text_of(values);
-        bool guessed = false, guessed_direct = false;
+        bool guessed = false, ignored;
+        auto asking_every = [](long passes) {
+            return [passes](sudoku_grid *g) { return resolv_direct(g, passes); };
+        };
         std::vector<int32_t> direct =
-            cells_solved(copy_of(root.get()), resolv_direct, &guessed_direct);
+            cells_solved(copy_of(root.get()), asking_every(PATIENCE), &ignored);
+        std::vector<int32_t> eager = cells_solved(copy_of(root.get()), asking_every(1), &ignored);
         std::vector<int32_t> step = cells_solved(std::move(root), resolv, &guessed);
         ASSERT_EQ(direct, step) << text_of(values);
+        ASSERT_EQ(eager, step) << text_of(values);
         without += step.empty();
         guessing += guessed;
     }
@@ -189,7 +196,10 @@ TEST(Solve, DirectSolveOfAGridWithoutSolutionEndsAsTheSearchDoes)
     grid_ptr copy = copy_of(g.get());
     EXPECT_EQ(resolv(copy.get()), nullptr);
     EXPECT_GT(copy->forks, 0); /* the step-by-step search guessed, then backed out */
-    EXPECT_EQ(resolv_direct(g.get()), nullptr);
+    grid_ptr eager = copy_of(g.get());
+    EXPECT_EQ(resolv_direct(eager.get(), 1), nullptr);
+    EXPECT_EQ(eager->parent, nullptr);
+    EXPECT_EQ(resolv_direct(g.get(), PATIENCE), nullptr);
     EXPECT_EQ(g->parent, nullptr);
 }
 
@@ -213,7 +223,7 @@ TEST(Solve, DirectSolveLeavesTheLongDeadBranchesOut)
     }
     ASSERT_GT(most, 2000) << "no long search among the unit grids of this size";
     grid_ptr step = read_text(slowest), direct = read_text(slowest);
-    sudoku_grid *a = resolv(step.get()), *b = resolv_direct(direct.get());
+    sudoku_grid *a = resolv(step.get()), *b = resolv_direct(direct.get(), PATIENCE);
     step.release();
     direct.release();
     EXPECT_EQ(std::vector<int32_t>(a->cell, a->cell + NB_CELLS),
@@ -226,13 +236,13 @@ TEST(Solve, DirectSolveLeavesTheLongDeadBranchesOut)
 TEST(Solve, DirectSolveWithoutGuessAsksNoExactSolver)
 {
     /* Naked singles alone solve it: with every allocation failing, the exact solver could not
-     * even start. */
+     * even start, though asked after each pass that follows a guess. */
     std::string text = solved_text();
     for (int i = 0; i < SIZE; i++)
         text = with_cell(with_cell(text, i, 0, 0), 0, i, 0);
     grid_ptr g = read_text(text);
     fail_allocations = true;
-    sudoku_grid *result = resolv_direct(g.get());
+    sudoku_grid *result = resolv_direct(g.get(), 1);
     fail_allocations = false;
     EXPECT_EQ(result, g.get());
     EXPECT_EQ(g->unknowns, 0);
@@ -244,7 +254,7 @@ TEST(Solve, DirectSolveEndsTheRunWhenTheExactSolverHasNoMemory)
     EXPECT_EXIT(
         {
             fail_allocations = true;
-            resolv_direct(root.get());
+            resolv_direct(root.get(), 1);
         },
         testing::ExitedWithCode(1), "M\351moire insuffisante");
 }
