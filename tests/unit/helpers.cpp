@@ -132,6 +132,18 @@ std::vector<int> random_solution(test_random *r)
     return values;
 }
 
+std::vector<int> random_puzzle(test_random *r, int least, std::vector<int> *full)
+{
+    std::vector<int> values = random_solution(r);
+    if (full != nullptr)
+        *full = values;
+    int keep = least + r->below(1001 - least);
+    for (int &v : values)
+        if (r->below(1000) >= keep)
+            v = 0;
+    return values;
+}
+
 std::string text_of(const std::vector<int> &values)
 {
     std::string text;

@@ -60,6 +60,10 @@ struct test_random {
  * and transposed half the time. */
 std::vector<int> random_solution(test_random *r);
 
+/* A random_solution, put in *full when asked, with its cells blanked at one random rate that
+ * keeps from least per mille of them up to all. */
+std::vector<int> random_puzzle(test_random *r, int least, std::vector<int> *full = nullptr);
+
 /* The grid text of values in reading order (0 = empty). */
 std::string text_of(const std::vector<int> &values);
 

@@ -91,11 +91,7 @@ TEST(Exact, AgreesWithTheStepByStepSearchOnStatesWithStruckCandidates)
     const int count = counts[SQ - 3], least = leasts[SQ - 3]; /* grids; per mille of clues */
     int with = 0, without = 0;
     for (int k = 0; k < count; k++) {
-        std::vector<int> full = random_solution(&r), values = full;
-        int keep = least + r.below(1001 - least); /* per mille */
-        for (int &v : values)
-            if (r.below(1000) >= keep)
-                v = 0;
+        std::vector<int> full, values = random_puzzle(&r, least, &full);
         grid_ptr g = read_text(text_of(values));
         for (int strikes = r.below(5); strikes > 0; strikes--) {
             int x = r.below(SIZE), y = r.below(SIZE);

@@ -151,11 +151,7 @@ TEST(Solve, DirectSolveEndsOnTheGridTheStepByStepSearchEndsOn)
     const int count = counts[SQ - 3], least = leasts[SQ - 3]; /* grids; per mille of clues */
     int without = 0, guessing = 0;
     for (int k = 0; k < count; k++) {
-        std::vector<int> values = random_solution(&r);
-        int keep = least + r.below(1001 - least); /* per mille */
-        for (int &v : values)
-            if (r.below(1000) >= keep)
-                v = 0;
+        std::vector<int> values = random_puzzle(&r, least);
         if (r.below(2) == 1)
             change_a_given(&values, &r);
         grid_ptr root = read_text(text_of(values));
