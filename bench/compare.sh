@@ -83,12 +83,11 @@ PY
 done
 
 echo
-echo "One run against cat on the same input (median of 200 runs, ms; peak resident set, KiB)"
+echo "One run against cat on the same input (median of 200 runs each, in turn, ms; peak resident set, KiB)"
 g++ -O2 -static -o "$work/whole_run" bench/whole_run.cpp
 tmp=$(mktemp -d)
 against_cat() { # LABEL PROGRAM GRID_FILE
-    read -r t m < <("$work/whole_run" 200 "$3" "$2")
-    read -r tc mc < <("$work/whole_run" 200 "$3" cat)
+    { read -r t m; read -r tc mc; } < <("$work/whole_run" 200 "$3" "$2" -- cat)
     printf '%-30s %6.3f ms  cat %6.3f ms  ratio %.2f   memory %5d KiB  cat %5d KiB  ratio %.2f\n' \
         "$1" "$t" "$tc" "$(echo "$t / $tc" | bc -l)" "$m" "$mc" "$(echo "$m / $mc" | bc -l)"
 }
@@ -100,6 +99,10 @@ while IFS= read -r line; do
 done < "$puzzles/9x9_hardest.txt"
 head -n 1 "$puzzles/25x25_unique_70pct.txt" > "$tmp/grid25.txt"
 against_cat "sudoku25 25x25_unique_70pct:1" "$root/build/sudoku25" "$tmp/grid25.txt"
+# The floor: a static program that does nothing, the least a run of ours can cost.
+printf 'int main() { return 0; }\n' > "$tmp/empty.cpp"
+g++ -O2 -static -o "$work/empty" "$tmp/empty.cpp"
+against_cat "empty static program" "$work/empty" "$tmp/grid.txt"
 
 echo
 echo "read calls on standard input for one grid (strace), a grid on one line and one row per line"
