@@ -64,6 +64,13 @@ grid_ptr read_text(const std::string &text, int *result)
     return g;
 }
 
+grid_ptr copy_of(const sudoku_grid *g)
+{
+    sudoku_grid *copy = static_cast<sudoku_grid *>(malloc(sizeof *g));
+    *copy = *g;
+    return grid_ptr(copy);
+}
+
 char value_char(int v)
 {
     return static_cast<char>(ZERO_CHAR + v);

@@ -33,6 +33,9 @@ struct verbose_level {
 /* Runs parse_in on a fresh root with text as standard input; *result gets its result. */
 grid_ptr read_text(const std::string &text, int *result = nullptr);
 
+/* A heap copy of a state, for a second solve of the same grid. */
+grid_ptr copy_of(const sudoku_grid *g);
+
 /* Everything fn writes on standard output (or on standard error). */
 std::string capture_stdout(const std::function<void()> &fn);
 std::string capture_stderr(const std::function<void()> &fn);

@@ -100,8 +100,7 @@ TEST(Exact, AgreesWithTheStepByStepSearchOnStatesWithStruckCandidates)
         }
         int32_t solution[NB_CELLS];
         int found = answer(g.get(), solution);
-        sudoku_grid *copy = static_cast<sudoku_grid *>(malloc(sizeof *g));
-        *copy = *g;
+        sudoku_grid *copy = copy_of(g.get()).release();
         sudoku_grid *solved = resolv(copy);
         ASSERT_EQ(found, solved != nullptr) << text_of(values);
         free_sudoku(solved != nullptr ? solved : copy);

@@ -97,14 +97,6 @@ TEST(Solve, OneGuessOnATwoWaySwapCountsFiveForTheGuessAndOneForTheFinish)
 }
 #endif
 
-/* A heap copy of a state, as the reader leaves it. */
-static grid_ptr copy_of(const sudoku_grid *g)
-{
-    sudoku_grid *copy = static_cast<sudoku_grid *>(malloc(sizeof *g));
-    *copy = *g;
-    return grid_ptr(copy);
-}
-
 /* Solves g with solve (resolv or resolv_direct); returns the cells of the result, or an empty
  * vector when there is none, and sets *guessed when it took a guess. Frees every state. */
 static std::vector<int32_t>
