@@ -17,13 +17,15 @@ FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options
 
 all: build
 
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The three programs alone, without the tests, so that a first `make run` is quick.
 programs:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target sudoku9 sudoku16 sudoku25
 
 run: programs
