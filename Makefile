@@ -11,20 +11,25 @@ SANITIZE_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omi
 VALGRIND = valgrind --quiet --error-exitcode=99 --leak-check=full \
 	--errors-for-leak-kinds=definite,indirect --show-leak-kinds=definite,indirect
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options
+FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options fuzz_exact9 fuzz_exact16
 
-.PHONY: all build programs run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
+.PHONY: all deps build programs run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
 
 all: build
 
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 
-build:
+# The one library the programs link (statically): CaDiCaL, from Debian's packages.
+deps:
+	@test -f /usr/include/cadical.hpp || { apt-get update -qq && \
+		DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libcadical-dev >/dev/null; }
+
+build: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The three programs alone, without the tests, so that a first `make run` is quick.
-programs:
+programs: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target sudoku9 sudoku16 sudoku25
 
@@ -38,7 +43,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-sanitizers test-valgrind test-fuzz
 
-test-sanitizers:
+test-sanitizers: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
 		-DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
 	cmake --build $(BUILD)-asan -j $(JOBS)
@@ -46,7 +51,7 @@ test-sanitizers:
 		ctest --output-on-failure -j $(JOBS) -E install
 
 # Valgrind needs dynamically linked programs to watch their allocations.
-test-valgrind:
+test-valgrind: deps
 	cmake -S . -B $(BUILD)-valgrind -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
 		>/dev/null
 	cmake --build $(BUILD)-valgrind -j $(JOBS) --target sudoku9 sudoku16 sudoku25 e2e_tests
@@ -54,7 +59,7 @@ test-valgrind:
 		ctest --output-on-failure -j $(JOBS) -R '^e2e\.'
 
 # Each target from its committed seed corpus, a fixed seed, new inputs kept in a scratch folder.
-test-fuzz:
+test-fuzz: deps
 	cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 		-DSUDOKU_FUZZ=ON -DSUDOKU_TESTS=OFF -DSUDOKU_STATIC=OFF >/dev/null
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)

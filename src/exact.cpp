@@ -13,13 +13,12 @@
  */
 #include "exact.h"
 
-#include "sudoku.h"
-
 #include <cstdlib>
 #include <cstring>
 
 constexpr int NB_HOUSES = 3 * SIZE; /* rows, then columns, then boxes */
 constexpr int PLACED = 1;           /* bit 0 of a cell's set: the cell holds its one value */
+constexpr int GAVE_UP = 2;          /* a search's answer past its limit of contradictions */
 
 /* The cells of every house, by index x * SIZE + y, and the houses of every cell. */
 struct houses {
@@ -60,6 +59,7 @@ struct board {
 struct search {
     board *level;
     long contradictions;
+    long limit; /* contradictions allowed; negative: no limit */
     long weight[NB_HOUSES];
 };
 
@@ -371,7 +371,7 @@ static int branch_cell(const search *s, const board *b)
             int i = x * SIZE + y;
             if (b->cand[i] & PLACED)
                 continue;
-            long count = count_ones(b->cand[i]), weight = 1;
+            long count = __builtin_popcount(b->cand[i]), weight = 1;
             for (int d = 0; d < 3; d++)
                 weight += s->weight[HOUSES.of[i][d]];
             if (best < 0 || count * best_weight < best_count * weight) {
@@ -383,12 +383,13 @@ static int branch_cell(const search *s, const board *b)
     return best;
 }
 
-/* Returns 1 after writing a solution of the board at depth into solution, else 0. */
+/* Returns 1 after writing a solution of the board at depth into solution, 0 when it has none,
+ * GAVE_UP past the limit of contradictions. */
 static int explore(search *s, int depth, int32_t *solution)
 {
     board *b = &s->level[depth];
     if (!propagate(s, b))
-        return 0;
+        return s->limit >= 0 && s->contradictions > s->limit ? GAVE_UP : 0;
     if (b->left == 0) {
         for (int i = 0; i < NB_CELLS; i++)
             solution[i] = __builtin_ctz(b->cand[i] & ALL_VALUES);
@@ -398,36 +399,126 @@ static int explore(search *s, int depth, int32_t *solution)
     for (int left = b->cand[i]; left != 0; left &= left - 1) {
         board *next = &s->level[depth + 1];
         *next = *b;
-        if (fill(s, next, i, __builtin_ctz(left)) && explore(s, depth + 1, solution))
-            return 1;
+        int found = fill(s, next, i, __builtin_ctz(left)) ? explore(s, depth + 1, solution) : 0;
+        if (found != 0)
+            return found;
+        if (s->limit >= 0 && s->contradictions > s->limit)
+            return GAVE_UP;
     }
     return 0;
 }
 
-int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution)
+/* Sets up a search of the state (cell, mask) with its root board at level 0, room for a board
+ * per empty cell below. Returns 0 when memory runs out. */
+static int start(search *s, const int32_t *cell, const int32_t *mask, long limit)
 {
     int empty = 0;
     for (int i = 0; i < NB_CELLS; i++)
         empty += cell[i] == 0;
-    search s;
     /* Each level of the search fills a cell at least: a board per empty cell, and the root. */
-    s.level = static_cast<board *>(malloc((empty + 1) * sizeof(board)));
-    if (s.level == nullptr)
-        return -1;
-    s.contradictions = 0;
-    memset(s.weight, 0, sizeof s.weight);
-    board *root = &s.level[0];
+    s->level = static_cast<board *>(malloc((empty + 1) * sizeof(board)));
+    if (s->level == nullptr)
+        return 0;
+    s->contradictions = 0;
+    s->limit = limit;
+    memset(s->weight, 0, sizeof s->weight);
+    board *root = &s->level[0];
     root->left = NB_CELLS;
     for (int d = 0; d < 3; d++)
         root->changed.bits[d] = root->unmatched.bits[d] = (1 << SIZE) - 1;
-    int found = 1;
     for (int i = 0; i < NB_CELLS; i++)
         root->cand[i] = cell[i] != 0 ? 1 << cell[i] : mask[i] & ALL_VALUES;
-    for (int i = 0; i < NB_CELLS && found; i++)
+    return 1;
+}
+
+/* Fills the root board's cells that hold one candidate. Returns 0 on a contradiction. */
+static int fill_singles(search *s, board *root)
+{
+    for (int i = 0; i < NB_CELLS; i++)
         if (root->cand[i] == 0 || (!(root->cand[i] & PLACED) && single(root->cand[i]) &&
-                                   !fill(&s, root, i, __builtin_ctz(root->cand[i]))))
-            found = 0;
-    found = found && explore(&s, 0, solution);
+                                   !fill(s, root, i, __builtin_ctz(root->cand[i]))))
+            return 0;
+    return 1;
+}
+
+/* Answers as exact_ask, or GAVE_UP past limit contradictions (negative: no limit). */
+static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *solution, long limit)
+{
+    search s;
+    if (!start(&s, cell, mask, limit))
+        return -1;
+    int found = fill_singles(&s, &s.level[0]) ? explore(&s, 0, solution) : 0;
     free(s.level);
+    return found;
+}
+
+/* Returns 1 when solution is one of the state's: see exact_ask. */
+static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solution)
+{
+    for (int i = 0; i < NB_CELLS; i++) {
+        int v = solution[i];
+        if (v < 1 || v > SIZE || (cell[i] != 0 ? cell[i] != v : !(mask[i] >> v & 1)))
+            return 0;
+    }
+    for (int h = 0; h < NB_HOUSES; h++) {
+        int seen = 0;
+        for (int i : HOUSES.cells[h])
+            seen |= 1 << solution[i];
+        if (seen != ALL_VALUES)
+            return 0;
+    }
+    return 1;
+}
+
+/* ============================ The questions of a run ============================
+ *
+ * The search answers a question alone when it can within the run's patience, as most are
+ * answered; past that the learner takes it, with what it learned from the run's earlier
+ * questions. The search goes first every time: its solutions branch as the step-by-step
+ * search guesses (the fewest candidates, the lowest value first), so that they go through
+ * more of the guesses to come, and spare questions that the learner's would not. The
+ * learner's solution is checked against the state; were one ever wrong, the search would
+ * answer in its place, without a limit.
+ */
+
+exact_run exact_begin(const int32_t *cell, const int32_t *mask)
+{
+    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, nullptr, nullptr};
+}
+
+int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
+{
+    int found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, run->patience);
+    if (found != GAVE_UP)
+        return found;
+    if (run->sat == nullptr)
+        run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
+    if (run->sat == nullptr)
+        return -1;
+    int32_t learned[NB_CELLS];
+    found = learner_solve(run->sat, cell, mask, learned);
+    if (found != 1)
+        return found;
+    if (!solves(cell, mask, learned))
+        return depth_first(cell, mask, solution, -1);
+    /* A search's solution goes through more of the guesses to come than the learner's. */
+    found = run->patience == 0 ? GAVE_UP
+                               : depth_first(cell, mask, solution, run->patience * ALIGN_PATIENCE);
+    if (found != 1)
+        memcpy(solution, learned, sizeof learned);
+    return found < 0 ? found : 1;
+}
+
+void exact_end(exact_run *run)
+{
+    learner_free(run->sat);
+    run->sat = nullptr;
+}
+
+int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution)
+{
+    exact_run run = exact_begin(cell, mask);
+    int found = exact_ask(&run, cell, mask, solution);
+    exact_end(&run);
     return found;
 }

@@ -870,11 +870,11 @@ static long candidates_left(const sudoku_grid *g)
 /* Returns 1 when the state g has a solution, else 0. known holds a solution of g's parent (of
  * nothing, at the root); the exact solver is asked only when that one does not go through g's
  * guess, and then puts one of g's solutions in known. */
-static int has_solution(const sudoku_grid *g, int32_t *known)
+static int has_solution(const sudoku_grid *g, int32_t *known, exact_run *run)
 {
     if (g->parent != nullptr && known[g->last_x * SIZE + g->last_y] == g->last_value)
         return 1;
-    int found = exact_solve(g->cell, g->mask, known);
+    int found = exact_ask(run, g->cell, g->mask, known);
     if (found < 0)
         out_of_memory();
     return found;
@@ -886,14 +886,23 @@ static int has_solution(const sudoku_grid *g, int32_t *known)
  * Returns the new current state, or null, the chain dropped down to the root g, when g has no
  * solution. */
 static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudoku_grid **sound,
-                                     int32_t *known)
+                                     int32_t *known, exact_run *run)
 {
     sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound: a state per guess */
     int n = 0;
     for (sudoku_grid *s = current; s != *sound; s = s->parent)
         chain[n++] = s;
+    if (n > 1) { /* a solution of the newest state is one of every state of the chain */
+        int found = exact_ask(run, current->cell, current->mask, known);
+        if (found < 0)
+            out_of_memory();
+        if (found == 1) {
+            *sound = current;
+            return current;
+        }
+    }
     int k = n - 1; /* the oldest: a solution of each state helps to judge the next */
-    while (k >= 0 && has_solution(chain[k], known))
+    while (k >= 0 && has_solution(chain[k], known, run))
         *sound = chain[k--];
     if (k < 0)
         return current;
@@ -905,11 +914,11 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     return current;
 }
 
-/* Solves g as resolv describes. Given room for a solution (known), it leaves the branches that
- * hold none: every `every` passes after the first guess, it backs out of the oldest state
- * without a solution. That is what the step-by-step search comes to in the end, since it backs
- * out of a state exactly when that state has no solution. */
-static sudoku_grid *solve(sudoku_grid *g, int32_t *known, long every)
+/* Solves g as resolv describes. Given room for a solution (known) and the exact solver's run,
+ * it leaves the branches that hold none: every `every` passes after the first guess, it backs
+ * out of the oldest state without a solution. That is what the step-by-step search comes to in
+ * the end, since it backs out of a state exactly when that state has no solution. */
+static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long every)
 {
     sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
     int guessed = 0;
@@ -946,7 +955,7 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, long every)
             guessed = 1;
         }
         if (known != nullptr && guessed && --patience == 0) {
-            current = drop_dead_branch(g, current, &sound, known);
+            current = drop_dead_branch(g, current, &sound, known, run);
             if (current == nullptr)
                 return nullptr;
             patience = every;
@@ -971,7 +980,7 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, long every)
  * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
-    return solve(g, nullptr, 0);
+    return solve(g, nullptr, nullptr, 0);
 }
 
 /* Returns the state that resolv returns, or null where it does, without walking the branches
@@ -981,7 +990,10 @@ sudoku_grid *resolv(sudoku_grid *g)
 sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 {
     int32_t known[NB_CELLS];
-    return solve(g, known, every);
+    exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
+    sudoku_grid *solved = solve(g, known, &run, every);
+    exact_end(&run);
+    return solved;
 }
 
 /* ============================ Puzzle maker ============================

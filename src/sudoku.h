@@ -6,19 +6,11 @@
 #ifndef SUDOKU_H
 #define SUDOKU_H
 
+#include "geometry.h"
+
 #include <cstdint>
 
-#ifndef BOX_SIDE
-#error "BOX_SIDE (the box side: 3, 4 or 5) must be defined at build time"
-#endif
-
-constexpr int SQ = BOX_SIDE;                      /* box side */
-constexpr int SIZE = SQ * SQ;                     /* grid side, number of values */
-constexpr int NB_CELLS = SIZE * SIZE;             /* cells of the grid */
-constexpr int ALL_VALUES = (1 << (SIZE + 1)) - 2; /* bits 1 to SIZE: every value */
-constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`';    /* value v is written ZERO_CHAR + v */
-
-static_assert(SQ >= 3 && SQ <= 5, "the box side is 3, 4 or 5");
+constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`'; /* value v is written ZERO_CHAR + v */
 
 constexpr long PATIENCE = 1024; /* passes between two calls of the exact solver, in default runs */
 
