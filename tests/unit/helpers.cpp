@@ -3,10 +3,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <new>
 #include <unistd.h>
 #include <utility>
 
 bool fail_allocations = false;
+bool fail_new = false;
+
+void *operator new(size_t size)
+{
+    void *p = fail_new ? nullptr : malloc(size);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return p;
+}
+
+void operator delete(void *p) noexcept
+{
+    free(p);
+}
+
+void operator delete(void *p, size_t) noexcept
+{
+    free(p);
+}
 
 extern "C" void *__real_malloc(size_t size);
 extern "C" void *__wrap_malloc(size_t size)

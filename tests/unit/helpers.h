@@ -83,4 +83,7 @@ inline int32_t &mask_at(sudoku_grid *g, int x, int y)
 /* Makes the next state allocations fail (for the out-of-memory path). */
 extern bool fail_allocations;
 
+/* Makes operator new throw, as it does when memory runs out (for the learner's). */
+extern bool fail_new;
+
 #endif

@@ -1,0 +1,63 @@
+/* Fuzz target: the exact solver's answer on an arbitrary state against a plain depth-first
+ * search. Each input byte shapes one cell of a complete grid, in reading order: kept, blanked
+ * with some candidates struck, or given another value (which may break the grid); the cells
+ * past the input stay as they were. The state is asked twice in one run, the learner taking
+ * every question: as the run's root, then with one more cell guessed. */
+#include "exact.h"
+#include "plain_search.h"
+
+#include <cstdlib>
+#include <cstring>
+
+/* The value of cell (x, y) of a complete grid: each row shifted from the one above. */
+static int complete_value(int x, int y)
+{
+    return (y % SQ * SQ + y / SQ + x) % SIZE + 1;
+}
+
+/* Aborts unless the exact solver and the plain search agree on the state. */
+static void check(exact_run *run, const int32_t *cell, const int32_t *mask)
+{
+    int32_t solution[NB_CELLS];
+    int found = exact_ask(run, cell, mask, solution);
+    if (found != plain_count(cell, mask, 1))
+        abort();
+    if (found == 1 && plain_count(solution, mask, 1) != 1)
+        abort(); /* not a complete grid */
+    for (int i = 0; found == 1 && i < NB_CELLS; i++)
+        if (cell[i] != 0 ? solution[i] != cell[i] : !(mask[i] >> solution[i] & 1))
+            abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    int32_t cell[NB_CELLS], mask[NB_CELLS];
+    int blanks = 0;
+    for (int i = 0; i < NB_CELLS; i++) {
+        int x = i / SIZE, y = i % SIZE, byte = i < static_cast<int>(size) ? data[i] : 0;
+        cell[i] = complete_value(x, y);
+        mask[i] = 1 << cell[i];
+        /* Few enough blanks for the plain search to end quickly. */
+        if ((byte & 3) == 1 && blanks < 3 * NB_CELLS / 8) {
+            blanks++;
+            cell[i] = 0;
+            mask[i] = ALL_VALUES & ~(byte >> 2 << (1 + byte % SIZE));
+        } else if ((byte & 3) == 2) {
+            cell[i] = 1 + (byte >> 2) % SIZE;
+            mask[i] = 1 << cell[i];
+        }
+    }
+    exact_run run = exact_begin(cell, mask);
+    run.patience = 0;
+    check(&run, cell, mask);
+    for (int i = 0; i < NB_CELLS; i++)
+        if (cell[i] == 0 && mask[i] != 0) {
+            int32_t guessed[NB_CELLS];
+            memcpy(guessed, cell, sizeof guessed);
+            guessed[i] = 31 - __builtin_clz(mask[i]); /* its highest candidate */
+            check(&run, guessed, mask);
+            break;
+        }
+    exact_end(&run);
+    return 0;
+}

@@ -1,0 +1,90 @@
+/* A plain depth-first search over a state's candidates, with nothing but the candidates and
+ * the values already in each house to go on: the slow, obvious reference that the exact
+ * solver's answers are checked against. */
+#ifndef PLAIN_SEARCH_H
+#define PLAIN_SEARCH_H
+
+#include "geometry.h"
+
+#include <cstdint>
+
+/* The state being searched: the values so far (0 = empty) and each house's values. */
+struct plain_search {
+    int32_t value[NB_CELLS];
+    const int32_t *mask;
+    int row[SIZE], col[SIZE], box[SIZE]; /* per house: bit v = v placed */
+    int found, limit;
+    void (*each)(void *context, const int32_t *solution);
+    void *context;
+};
+
+/* Returns the candidates of empty cell i that its houses allow. */
+static inline int plain_free(const plain_search *p, int i)
+{
+    int x = i / SIZE, y = i % SIZE;
+    return p->mask[i] & ALL_VALUES & ~(p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ]);
+}
+
+/* Places (or with v's bit again, takes back) v at cell i. */
+static inline void plain_toggle(plain_search *p, int i, int v)
+{
+    int x = i / SIZE, y = i % SIZE;
+    p->row[y] ^= 1 << v;
+    p->col[x] ^= 1 << v;
+    p->box[x / SQ * SQ + y / SQ] ^= 1 << v;
+}
+
+/* Fills the empty cells, the one with the fewest candidates first, counting the solutions up
+ * to the limit. */
+static inline void plain_explore(plain_search *p)
+{
+    int best = -1, best_count = SIZE + 1;
+    for (int i = 0; i < NB_CELLS && best_count > 1; i++)
+        if (p->value[i] == 0) {
+            int n = __builtin_popcount(plain_free(p, i));
+            if (n < best_count) {
+                best = i;
+                best_count = n;
+            }
+        }
+    if (best < 0) {
+        p->found++;
+        if (p->each != nullptr)
+            p->each(p->context, p->value);
+        return;
+    }
+    for (int left = plain_free(p, best); left != 0 && p->found < p->limit; left &= left - 1) {
+        int v = __builtin_ctz(left);
+        p->value[best] = v;
+        plain_toggle(p, best, v);
+        plain_explore(p);
+        plain_toggle(p, best, v);
+        p->value[best] = 0;
+    }
+}
+
+/* Counts the solutions of the state (cell, mask) up to limit, passing each to each (may be
+ * null). A filled cell is kept; no value twice in a house, given or not. */
+static inline int plain_count(const int32_t *cell, const int32_t *mask, int limit,
+                              void (*each)(void *, const int32_t *) = nullptr,
+                              void *context = nullptr)
+{
+    plain_search p{};
+    p.mask = mask;
+    p.limit = limit;
+    p.each = each;
+    p.context = context;
+    for (int i = 0; i < NB_CELLS; i++) {
+        int v = cell[i], x = i / SIZE, y = i % SIZE;
+        if (v == 0)
+            continue;
+        if ((p.row[y] | p.col[x] | p.box[x / SQ * SQ + y / SQ]) >> v & 1)
+            return 0;
+        p.value[i] = v;
+        plain_toggle(&p, i, v);
+    }
+    plain_explore(&p);
+    return p.found;
+}
+
+#endif
