@@ -472,18 +472,19 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
 
 /* ============================ The questions of a run ============================
  *
- * The search answers a question alone when it can within the run's patience, as most are
- * answered; past that the learner takes it, with what it learned from the run's earlier
- * questions. The search goes first every time: its solutions branch as the step-by-step
- * search guesses (the fewest candidates, the lowest value first), so that they go through
- * more of the guesses to come, and spare questions that the learner's would not. The
- * learner's solution is checked against the state; were one ever wrong, the search would
- * answer in its place, without a limit.
+ * The search answers a question alone when it can within the run's patience, as it does most
+ * of them; past that the learner (learn.cpp) takes it, with what it learned from the run's
+ * earlier questions. A "no" of the learner stands. After its "yes" the search is given some
+ * more patience to find a solution of its own: the search branches as the step-by-step search
+ * guesses (few candidates, the lowest value first), so that its solution goes through more of
+ * the guesses to come than the learner's would, and answers for the states they make without a
+ * question. The learner's solution is checked against the state; were one ever wrong, the
+ * search would answer in its place, without a limit.
  */
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
-    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, nullptr, nullptr};
+    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, 0, nullptr, nullptr};
 }
 
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
@@ -501,12 +502,14 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
         return found;
     if (!solves(cell, mask, learned))
         return depth_first(cell, mask, solution, -1);
-    /* A search's solution goes through more of the guesses to come than the learner's. */
-    found = run->patience == 0 ? GAVE_UP
-                               : depth_first(cell, mask, solution, run->patience * ALIGN_PATIENCE);
+    long align = run->patience * (run->said_yes ? ALIGN_PATIENCE : FIRST_ALIGN);
+    run->said_yes = 1;
+    found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, align);
+    if (found < 0)
+        return -1;
     if (found != 1)
         memcpy(solution, learned, sizeof learned);
-    return found < 0 ? found : 1;
+    return 1;
 }
 
 void exact_end(exact_run *run)

@@ -15,8 +15,11 @@
  * search's guesses than the learner's (see exact_ask). */
 constexpr long EXACT_PATIENCE = 1000;
 
-/* After the learner's yes, a search may meet this many times more to find its own solution. */
-constexpr long ALIGN_PATIENCE = 8;
+/* After the learner's yes, a search may meet this many times more contradictions to find its
+ * own solution; after the first yes of a run, whose solution the most guesses are still to go
+ * through, FIRST_ALIGN times more. */
+constexpr long ALIGN_PATIENCE = 4;
+constexpr long FIRST_ALIGN = 32;
 
 /* The questions of one run: states that all derive from one root state by guesses and strikes,
  * so that every solution of such a state is one of the root's. */
@@ -24,8 +27,9 @@ struct exact_run {
     const int32_t *root_cell; /* the root state, read when the learner is made; may change */
     const int32_t *root_mask; /* meanwhile, by strikes that no solution of it uses */
     long patience;            /* contradictions a search may meet, see EXACT_PATIENCE; < 0:
-                                 no limit, and no learner */
+                                 no limit and no learner; 0: the learner alone */
     learner *sat;             /* made at the first question a search gives up on; else null */
+    int said_yes;             /* whether the learner has found a solution in this run */
     learned_hook *hook;       /* passed to the learner, for tests; or null */
     void *context;
 };

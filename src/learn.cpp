@@ -111,7 +111,8 @@ learner *learner_new(const int32_t *cell, const int32_t *mask, learned_hook *hoo
     try {
         l = new learner();
         l->sat = new CaDiCaL::Solver();
-        l->sat->set("quiet", 1); /* it would write on standard output */
+        l->sat->set("quiet", 1);  /* it would write on standard output */
+        l->sat->configure("sat"); /* most questions of a run have a solution */
         add_root(l, cell, mask);
         if (hook != nullptr) {
             export_hook *e = new export_hook();

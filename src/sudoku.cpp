@@ -892,15 +892,6 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     int n = 0;
     for (sudoku_grid *s = current; s != *sound; s = s->parent)
         chain[n++] = s;
-    if (n > 1) { /* a solution of the newest state is one of every state of the chain */
-        int found = exact_ask(run, current->cell, current->mask, known);
-        if (found < 0)
-            out_of_memory();
-        if (found == 1) {
-            *sound = current;
-            return current;
-        }
-    }
     int k = n - 1; /* the oldest: a solution of each state helps to judge the next */
     while (k >= 0 && has_solution(chain[k], known, run))
         *sound = chain[k--];
