@@ -480,7 +480,14 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * the guesses to come than the learner's would, and answers for the states they make without a
  * question. The learner's solution is checked against the state; were one ever wrong, the
  * search would answer in its place, without a limit.
+ *
+ * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
+ * answers every question long before its patience runs out, and whose runs would otherwise pay
+ * for the learner's library starting up. Its search then answers everything, without a limit.
  */
+#ifndef EXACT_LEARNER
+#define EXACT_LEARNER 1
+#endif
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
@@ -489,32 +496,37 @@ exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
 {
-    int found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, run->patience);
-    if (found != GAVE_UP)
-        return found;
-    if (run->sat == nullptr)
-        run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
-    if (run->sat == nullptr)
-        return -1;
-    int32_t learned[NB_CELLS];
-    found = learner_solve(run->sat, cell, mask, learned);
-    if (found != 1)
-        return found;
-    if (!solves(cell, mask, learned))
+    if constexpr (!EXACT_LEARNER)
         return depth_first(cell, mask, solution, -1);
-    long align = run->patience * (run->said_yes ? ALIGN_PATIENCE : FIRST_ALIGN);
-    run->said_yes = 1;
-    found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, align);
-    if (found < 0)
-        return -1;
-    if (found != 1)
-        memcpy(solution, learned, sizeof learned);
-    return 1;
+    else {
+        int found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, run->patience);
+        if (found != GAVE_UP)
+            return found;
+        if (run->sat == nullptr)
+            run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
+        if (run->sat == nullptr)
+            return -1;
+        int32_t learned[NB_CELLS];
+        found = learner_solve(run->sat, cell, mask, learned);
+        if (found != 1)
+            return found;
+        if (!solves(cell, mask, learned))
+            return depth_first(cell, mask, solution, -1);
+        long align = run->patience * (run->said_yes ? ALIGN_PATIENCE : FIRST_ALIGN);
+        run->said_yes = 1;
+        found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, align);
+        if (found < 0)
+            return -1;
+        if (found != 1)
+            memcpy(solution, learned, sizeof learned);
+        return 1;
+    }
 }
 
 void exact_end(exact_run *run)
 {
-    learner_free(run->sat);
+    if constexpr (EXACT_LEARNER)
+        learner_free(run->sat);
     run->sat = nullptr;
 }
 
