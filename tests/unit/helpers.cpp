@@ -10,6 +10,8 @@
 bool fail_allocations = false;
 bool fail_new = false;
 
+/* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer
+ * checks the pairs), and so that fail_new reaches every allocation made with new. */
 void *operator new(size_t size)
 {
     void *p = fail_new ? nullptr : malloc(size);
@@ -17,13 +19,39 @@ void *operator new(size_t size)
         throw std::bad_alloc();
     return p;
 }
-
+void *operator new[](size_t size)
+{
+    return operator new(size);
+}
+void *operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    return fail_new ? nullptr : malloc(size);
+}
+void *operator new[](size_t size, const std::nothrow_t &) noexcept
+{
+    return fail_new ? nullptr : malloc(size);
+}
 void operator delete(void *p) noexcept
 {
     free(p);
 }
-
+void operator delete[](void *p) noexcept
+{
+    free(p);
+}
 void operator delete(void *p, size_t) noexcept
+{
+    free(p);
+}
+void operator delete[](void *p, size_t) noexcept
+{
+    free(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept
+{
+    free(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept
 {
     free(p);
 }
