@@ -383,13 +383,19 @@ static int branch_cell(const search *s, const board *b)
     return best;
 }
 
+/* Returns 1 when the search has met more contradictions than its limit allows. */
+static int past_limit(const search *s)
+{
+    return s->limit >= 0 && s->contradictions > s->limit;
+}
+
 /* Returns 1 after writing a solution of the board at depth into solution, 0 when it has none,
  * GAVE_UP past the limit of contradictions. */
 static int explore(search *s, int depth, int32_t *solution)
 {
     board *b = &s->level[depth];
     if (!propagate(s, b))
-        return s->limit >= 0 && s->contradictions > s->limit ? GAVE_UP : 0;
+        return past_limit(s) ? GAVE_UP : 0;
     if (b->left == 0) {
         for (int i = 0; i < NB_CELLS; i++)
             solution[i] = __builtin_ctz(b->cand[i] & ALL_VALUES);
@@ -402,52 +408,41 @@ static int explore(search *s, int depth, int32_t *solution)
         int found = fill(s, next, i, __builtin_ctz(left)) ? explore(s, depth + 1, solution) : 0;
         if (found != 0)
             return found;
-        if (s->limit >= 0 && s->contradictions > s->limit)
+        if (past_limit(s))
             return GAVE_UP;
     }
     return 0;
 }
 
-/* Sets up a search of the state (cell, mask) with its root board at level 0, room for a board
- * per empty cell below. Returns 0 when memory runs out. */
-static int start(search *s, const int32_t *cell, const int32_t *mask, long limit)
+/* Answers as exact_ask, or GAVE_UP past limit contradictions (negative: no limit; 0: at
+ * once, leaving the question to the learner). */
+static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *solution, long limit)
 {
+    if (limit == 0)
+        return GAVE_UP;
     int empty = 0;
     for (int i = 0; i < NB_CELLS; i++)
         empty += cell[i] == 0;
+    search s;
     /* Each level of the search fills a cell at least: a board per empty cell, and the root. */
-    s->level = static_cast<board *>(malloc((empty + 1) * sizeof(board)));
-    if (s->level == nullptr)
-        return 0;
-    s->contradictions = 0;
-    s->limit = limit;
-    memset(s->weight, 0, sizeof s->weight);
-    board *root = &s->level[0];
+    s.level = static_cast<board *>(malloc((empty + 1) * sizeof(board)));
+    if (s.level == nullptr)
+        return -1;
+    s.contradictions = 0;
+    s.limit = limit;
+    memset(s.weight, 0, sizeof s.weight);
+    board *root = &s.level[0];
     root->left = NB_CELLS;
     for (int d = 0; d < 3; d++)
         root->changed.bits[d] = root->unmatched.bits[d] = (1 << SIZE) - 1;
+    int found = 1;
     for (int i = 0; i < NB_CELLS; i++)
         root->cand[i] = cell[i] != 0 ? 1 << cell[i] : mask[i] & ALL_VALUES;
-    return 1;
-}
-
-/* Fills the root board's cells that hold one candidate. Returns 0 on a contradiction. */
-static int fill_singles(search *s, board *root)
-{
-    for (int i = 0; i < NB_CELLS; i++)
+    for (int i = 0; i < NB_CELLS && found; i++)
         if (root->cand[i] == 0 || (!(root->cand[i] & PLACED) && single(root->cand[i]) &&
-                                   !fill(s, root, i, __builtin_ctz(root->cand[i]))))
-            return 0;
-    return 1;
-}
-
-/* Answers as exact_ask, or GAVE_UP past limit contradictions (negative: no limit). */
-static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *solution, long limit)
-{
-    search s;
-    if (!start(&s, cell, mask, limit))
-        return -1;
-    int found = fill_singles(&s, &s.level[0]) ? explore(&s, 0, solution) : 0;
+                                   !fill(&s, root, i, __builtin_ctz(root->cand[i]))))
+            found = 0;
+    found = found ? explore(&s, 0, solution) : 0;
     free(s.level);
     return found;
 }
@@ -499,7 +494,7 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
     if constexpr (!EXACT_LEARNER)
         return depth_first(cell, mask, solution, -1);
     else {
-        int found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, run->patience);
+        int found = depth_first(cell, mask, solution, run->patience);
         if (found != GAVE_UP)
             return found;
         if (run->sat == nullptr)
@@ -514,7 +509,7 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
             return depth_first(cell, mask, solution, -1);
         long align = run->patience * (run->said_yes ? ALIGN_PATIENCE : FIRST_ALIGN);
         run->said_yes = 1;
-        found = run->patience == 0 ? GAVE_UP : depth_first(cell, mask, solution, align);
+        found = depth_first(cell, mask, solution, align);
         if (found < 0)
             return -1;
         if (found != 1)
