@@ -52,6 +52,7 @@ struct board {
     int32_t cand[NB_CELLS]; /* candidates of each cell; a filled cell: its value and PLACED */
     house_set changed;      /* houses whose candidates changed, for singles */
     house_set unmatched;    /* the same, for the matching */
+    int unlocked[2];        /* rows (0) and columns (1) changed since locked last looked */
     int left;               /* cells not filled */
 };
 
@@ -95,6 +96,8 @@ static void touch(board *b, int i)
         b->changed.bits[d] |= bit;
         b->unmatched.bits[d] |= bit;
     }
+    b->unlocked[0] |= 1 << HOUSES.of[i][0];
+    b->unlocked[1] |= 1 << (HOUSES.of[i][1] - SIZE);
 }
 
 /* Returns 0 after counting a contradiction in house h. */
@@ -155,13 +158,10 @@ static int singles(search *s, board *b, int h)
     const int16_t *house = HOUSES.cells[h];
     int seen = 0, twice = 0, placed = 0;
     for (int k = 0; k < SIZE; k++) {
-        int set = b->cand[house[k]];
-        if (set & PLACED) {
-            placed |= set;
-        } else {
-            twice |= seen & set;
-            seen |= set;
-        }
+        int set = b->cand[house[k]], filled = -(set & PLACED); /* all ones when filled */
+        placed |= set & filled;
+        twice |= seen & set & ~filled;
+        seen |= set & ~filled;
     }
     if (((seen | placed) & ALL_VALUES) != ALL_VALUES)
         return fail(s, h);
@@ -194,27 +194,47 @@ static int match(int k, const int *dom, int *owner, int *taken, int *visited)
     return 0;
 }
 
-/* Returns the variables reached from those of start along the arrows of next. */
-static int reached(const int *next, int start)
+/* Returns the options reached from those of start, inside within, where option o leads to
+ * every option in next[o]. */
+static int forward(const int *next, int start, int within)
 {
     int seen = start, todo = start;
     while (todo != 0) {
-        int k = __builtin_ctz(todo);
+        int o = __builtin_ctz(todo);
         todo &= todo - 1;
-        todo |= next[k] & ~seen;
-        seen |= next[k];
+        int more = next[o] & within & ~seen;
+        todo |= more;
+        seen |= more;
+    }
+    return seen;
+}
+
+/* Returns the options that reach one of start, inside within, along the arrows of next. */
+static int backward(const int *next, int start, int within)
+{
+    int seen = start;
+    for (int grown = 1; grown;) {
+        grown = 0;
+        for (int left = within & ~seen; left != 0; left &= left - 1) {
+            int o = __builtin_ctz(left);
+            if (next[o] & seen) {
+                seen |= 1 << o;
+                grown = 1;
+            }
+        }
     }
     return seen;
 }
 
 /* Given m variables, each with its options (bits 1 to SIZE, m options in all), to take
  * different options: returns 0 when they cannot all; else writes in dead[k] the options of k
- * that no complete matching uses. Once one matching is found, option o leads from k to the
- * variable matched to o, and belongs to some complete matching only when that variable leads
- * back to k; when every variable leads to every other, no option is dead. */
+ * that no complete matching uses. Once one matching is found, the option a variable holds
+ * leads to each other option of that variable; an option o of k belongs to some complete
+ * matching only when o leads back to the option k holds. When every option leads to every
+ * other, no option is dead. */
 static int matching(int m, const int *dom, int *dead)
 {
-    int owner[SIZE + 1], next[SIZE], back[SIZE] = {0}, taken = 0;
+    int owner[SIZE + 1], next[SIZE + 1], taken = 0;
     for (int k = 0; k < m; k++) {
         int free = dom[k] & ~taken, visited = 0;
         if (free != 0) {
@@ -224,24 +244,30 @@ static int matching(int m, const int *dom, int *dead)
             return 0;
         }
     }
-    for (int k = 0; k < m; k++) {
-        next[k] = 0;
-        for (int left = dom[k]; left != 0; left &= left - 1)
-            next[k] |= 1 << owner[__builtin_ctz(left)];
-        for (int left = next[k]; left != 0; left &= left - 1)
-            back[__builtin_ctz(left)] |= 1 << k;
+    if (m == 0)
+        return 1;
+    int held[SIZE]; /* the option each variable holds */
+    for (int left = taken; left != 0; left &= left - 1) {
+        int o = __builtin_ctz(left);
+        held[owner[o]] = o;
+        next[o] = dom[owner[o]];
     }
-    int all = (1 << m) - 1;
-    int connected = m == 0 || (reached(next, 1) == all && reached(back, 1) == all);
-    for (int k = 0; k < m; k++) {
-        dead[k] = 0;
-        if (connected)
-            continue;
-        int with_k = reached(next, 1 << k) & reached(back, 1 << k); /* k's component */
-        for (int left = dom[k]; left != 0; left &= left - 1)
-            if (!(with_k >> owner[__builtin_ctz(left)] & 1))
-                dead[k] |= left & -left;
+    int first = taken & -taken;
+    if (forward(next, first, taken) == taken && backward(next, first, taken) == taken) {
+        for (int k = 0; k < m; k++)
+            dead[k] = 0;
+        return 1;
     }
+    int component[SIZE + 1]; /* of o: the options that o leads to and that lead back to o */
+    for (int left = taken; left != 0;) {
+        int start = left & -left;
+        int c = forward(next, start, left) & backward(next, start, left);
+        for (int in = c; in != 0; in &= in - 1)
+            component[__builtin_ctz(in)] = c;
+        left &= ~c;
+    }
+    for (int k = 0; k < m; k++)
+        dead[k] = dom[k] & ~component[held[k]];
     return 1;
 }
 
@@ -296,17 +322,28 @@ static int strike_segment(search *s, board *b, int d, int line, int k, int value
 static int locked(search *s, board *b)
 {
     int seg[2][SIZE][SQ]; /* candidates where a row (0) or column (1) meets the box at place k */
-    for (int d = 0; d < 2; d++)
+    int dirty[2];         /* bands of SQ lines changed since the last look; in the others this look
+                             would strike nothing, as the last one struck nothing there */
+    for (int d = 0; d < 2; d++) {
+        dirty[d] = 0;
+        for (int band = 0; band < SQ; band++)
+            if (b->unlocked[d] >> (band * SQ) & ((1 << SQ) - 1))
+                dirty[d] |= 1 << band;
+        b->unlocked[d] = 0;
         for (int line = 0; line < SIZE; line++)
-            for (int k = 0; k < SQ; k++) {
-                seg[d][line][k] = 0;
-                for (int j = k * SQ; j < k * SQ + SQ; j++) {
-                    int set = b->cand[cell_of(d, line, j)];
-                    seg[d][line][k] |= set & PLACED ? 0 : set;
+            if (dirty[d] >> (line / SQ) & 1)
+                for (int k = 0; k < SQ; k++) {
+                    seg[d][line][k] = 0;
+                    for (int j = k * SQ; j < k * SQ + SQ; j++) {
+                        int set = b->cand[cell_of(d, line, j)];
+                        seg[d][line][k] |= set & PLACED ? 0 : set;
+                    }
                 }
-            }
+    }
     for (int d = 0; d < 2; d++)
         for (int line = 0; line < SIZE; line++) {
+            if (!(dirty[d] >> (line / SQ) & 1))
+                continue;
             int one = once_in(seg[d][line]), first = line / SQ * SQ;
             for (int k = 0; k < SQ; k++)
                 for (int other = first; other < first + SQ; other++) {
@@ -316,7 +353,9 @@ static int locked(search *s, board *b)
                 }
         }
     for (int d = 0; d < 2; d++)
-        for (int band = 0; band < SQ; band++)
+        for (int band = 0; band < SQ; band++) {
+            if (!(dirty[d] >> band & 1))
+                continue;
             for (int k = 0; k < SQ; k++) { /* the box at place k along the lines of band */
                 int sets[SQ];
                 for (int j = 0; j < SQ; j++)
@@ -330,6 +369,7 @@ static int locked(search *s, board *b)
                             return 0;
                     }
             }
+        }
     return 1;
 }
 
@@ -435,6 +475,7 @@ static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *soluti
     root->left = NB_CELLS;
     for (int d = 0; d < 3; d++)
         root->changed.bits[d] = root->unmatched.bits[d] = (1 << SIZE) - 1;
+    root->unlocked[0] = root->unlocked[1] = (1 << SIZE) - 1;
     int found = 1;
     for (int i = 0; i < NB_CELLS; i++)
         root->cand[i] = cell[i] != 0 ? 1 << cell[i] : mask[i] & ALL_VALUES;
