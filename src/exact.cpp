@@ -514,8 +514,9 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * more patience to find a solution of its own: the search branches as the step-by-step search
  * guesses (few candidates, the lowest value first), so that its solution goes through more of
  * the guesses to come than the learner's would, and answers for the states they make without a
- * question. The learner's solution is checked against the state; were one ever wrong, the
- * search would answer in its place, without a limit.
+ * question; once it finds none in time, the run stops giving it more. The learner's solution
+ * is checked against the state; were one ever wrong, the search would answer in its place,
+ * without a limit.
  *
  * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
  * answers every question long before its patience runs out, and whose runs would otherwise pay
@@ -527,7 +528,7 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
-    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, 0, nullptr, nullptr};
+    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, FIRST_ALIGN, nullptr, nullptr};
 }
 
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
@@ -548,11 +549,10 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
             return found;
         if (!solves(cell, mask, learned))
             return depth_first(cell, mask, solution, -1);
-        long align = run->patience * (run->said_yes ? ALIGN_PATIENCE : FIRST_ALIGN);
-        run->said_yes = 1;
-        found = depth_first(cell, mask, solution, align);
+        found = depth_first(cell, mask, solution, run->patience * run->align);
         if (found < 0)
             return -1;
+        run->align = found == 1 ? ALIGN_PATIENCE : 0;
         if (found != 1)
             memcpy(solution, learned, sizeof learned);
         return 1;

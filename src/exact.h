@@ -17,7 +17,8 @@ constexpr long EXACT_PATIENCE = 1000;
 
 /* After the learner's yes, a search may meet this many times more contradictions to find its
  * own solution; after the first yes of a run, whose solution the most guesses are still to go
- * through, FIRST_ALIGN times more. */
+ * through, FIRST_ALIGN times more. Once such a search gives up, the run stops trying: its
+ * states are too hard for the search to solve where the learner does. */
 constexpr long ALIGN_PATIENCE = 4;
 constexpr long FIRST_ALIGN = 32;
 
@@ -29,7 +30,8 @@ struct exact_run {
     long patience;            /* contradictions a search may meet, see EXACT_PATIENCE; < 0:
                                  no limit and no learner; 0: the learner alone */
     learner *sat;             /* made at the first question a search gives up on; else null */
-    int said_yes;             /* whether the learner has found a solution in this run */
+    long align;               /* times its patience the search may meet after the learner's
+                                 yes: FIRST_ALIGN, then ALIGN_PATIENCE, or 0 once given up */
     learned_hook *hook;       /* passed to the learner, for tests; or null */
     void *context;
 };
