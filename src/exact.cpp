@@ -573,3 +573,8 @@ int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution)
     exact_end(&run);
     return found;
 }
+
+int exact_dead_options(int m, const int *dom, int *dead)
+{
+    return matching(m, dom, dead);
+}

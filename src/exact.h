@@ -52,4 +52,10 @@ void exact_end(exact_run *run);
 /* The same question about a state alone, as the root of a run of its own. */
 int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution);
 
+/* The matching the search does in each house, for tests: m cells with their candidates
+ * (dom[k], bits 1 to SIZE, m values in all) to take different values. Returns 0 when they
+ * cannot; else writes in dead[k] the candidates of k that no way of giving each its own
+ * value uses. */
+int exact_dead_options(int m, const int *dom, int *dead);
+
 #endif

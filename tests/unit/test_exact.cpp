@@ -341,3 +341,52 @@ TEST(Exact, TheLearnerRunningOutOfMemoryEndsTheQuestionWithoutHarm)
     ASSERT_EQ(answer_in(&run, g.get(), solution), 1); /* made at the next question */
     exact_end(&run);
 }
+
+/* Marks in used[k], for each way of giving cells k to m - 1 different values of their own
+ * candidates (none of taken), the value it gives each; returns how many ways there are. */
+static long each_way(int k, int m, const int *dom, int taken, int *way, int *used)
+{
+    if (k == m) {
+        for (int j = 0; j < m; j++)
+            used[j] |= way[j];
+        return 1;
+    }
+    long ways = 0;
+    for (int left = dom[k] & ~taken; left != 0; left &= left - 1) {
+        way[k] = left & -left;
+        ways += each_way(k + 1, m, dom, taken | way[k], way, used);
+    }
+    return ways;
+}
+
+TEST(Exact, TheMatchingStrikesExactlyTheCandidatesThatNoWayOfFillingTheHouseUses)
+{
+    /* Generated houses of up to 7 empty cells, against every way of filling them: each
+     * cell's candidates drawn among the values missing, most holding a planted way. */
+    test_random r{18};
+    int cases[2] = {0, 0};
+    for (int n = 0; n < 3000; n++) {
+        int m = 1 + r.below(SIZE < 7 ? SIZE : 7), values[SIZE], dom[SIZE], dead[SIZE];
+        int used[SIZE] = {0}, way[SIZE];
+        for (int v = 0; v < SIZE; v++)
+            values[v] = v + 1;
+        for (int k = 0; k < m; k++) /* the values missing: the first m of a shuffle */
+            std::swap(values[k], values[k + r.below(SIZE - k)]);
+        for (int k = 0; k < m; k++) {
+            dom[k] = r.below(5) != 0 ? 1 << values[k] : 0;
+            for (int j = 0; j < m; j++)
+                if (r.below(3) == 0)
+                    dom[k] |= 1 << values[j];
+            if (dom[k] == 0)
+                dom[k] = 1 << values[r.below(m)];
+        }
+        long ways = each_way(0, m, dom, 0, way, used);
+        int found = exact_dead_options(m, dom, dead);
+        ASSERT_EQ(found, ways > 0 ? 1 : 0) << "case " << n;
+        cases[found]++;
+        for (int k = 0; k < m && found; k++)
+            ASSERT_EQ(dead[k], dom[k] & ~used[k]) << "case " << n << ", cell " << k;
+    }
+    EXPECT_GT(cases[0], 100);
+    EXPECT_GT(cases[1], 1000);
+}
