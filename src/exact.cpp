@@ -95,9 +95,9 @@ static void touch(board *b, int i)
         int bit = 1 << (HOUSES.of[i][d] - d * SIZE);
         b->changed.bits[d] |= bit;
         b->unmatched.bits[d] |= bit;
+        if (d < 2)
+            b->unlocked[d] |= bit;
     }
-    b->unlocked[0] |= 1 << HOUSES.of[i][0];
-    b->unlocked[1] |= 1 << (HOUSES.of[i][1] - SIZE);
 }
 
 /* Returns 0 after counting a contradiction in house h. */
@@ -269,6 +269,11 @@ static int matching(int m, const int *dom, int *dead)
     for (int k = 0; k < m; k++)
         dead[k] = dom[k] & ~component[held[k]];
     return 1;
+}
+
+int exact_dead_options(int m, const int *dom, int *dead)
+{
+    return matching(m, dom, dead);
 }
 
 /* Strikes from the empty cells of house h the candidates that no matching of them to the
@@ -572,9 +577,4 @@ int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution)
     int found = exact_ask(&run, cell, mask, solution);
     exact_end(&run);
     return found;
-}
-
-int exact_dead_options(int m, const int *dom, int *dead)
-{
-    return matching(m, dom, dead);
 }
