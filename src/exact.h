@@ -20,7 +20,7 @@ constexpr long EXACT_PATIENCE = 1000;
  * through, FIRST_ALIGN times more. Once such a search gives up, the run stops trying: its
  * states are too hard for the search to solve where the learner does. */
 constexpr long ALIGN_PATIENCE = 4;
-constexpr long FIRST_ALIGN = 32;
+constexpr long FIRST_ALIGN = 8;
 
 /* The questions of one run: states that all derive from one root state by guesses and strikes,
  * so that every solution of such a state is one of the root's. */
