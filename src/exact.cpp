@@ -519,9 +519,9 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * more patience to find a solution of its own: the search branches as the step-by-step search
  * guesses (few candidates, the lowest value first), so that its solution goes through more of
  * the guesses to come than the learner's would, and answers for the states they make without a
- * question; once it finds none in time, the run stops giving it more. The learner's solution
- * is checked against the state; were one ever wrong, the search would answer in its place,
- * without a limit.
+ * question; once it finds none in time, the run stops giving it more and hands the questions
+ * that follow to the learner sooner. The learner's solution is checked against the state; were
+ * one ever wrong, the search would answer in its place, without a limit.
  *
  * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
  * answers every question long before its patience runs out, and whose runs would otherwise pay
@@ -541,7 +541,10 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
     if constexpr (!EXACT_LEARNER)
         return depth_first(cell, mask, solution, -1);
     else {
-        int found = depth_first(cell, mask, solution, run->patience);
+        long patience = run->patience;
+        if (run->align == 0 && patience > GIVEN_UP_PATIENCE)
+            patience = GIVEN_UP_PATIENCE;
+        int found = depth_first(cell, mask, solution, patience);
         if (found != GAVE_UP)
             return found;
         if (run->sat == nullptr)

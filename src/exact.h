@@ -22,6 +22,11 @@ constexpr long EXACT_PATIENCE = 1000;
 constexpr long ALIGN_PATIENCE = 4;
 constexpr long FIRST_ALIGN = 8;
 
+/* From then on a search meets at most GIVEN_UP_PATIENCE contradictions before it hands its
+ * question to the learner: with the full patience it would rarely answer, and the learner
+ * answers most of these questions in about the time the search would take to give up. */
+constexpr long GIVEN_UP_PATIENCE = 100;
+
 /* The questions of one run: states that all derive from one root state by guesses and strikes,
  * so that every solution of such a state is one of the root's. */
 struct exact_run {
