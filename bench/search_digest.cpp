@@ -6,6 +6,7 @@
  * Built against the exact solver's source itself, for its search without the learner. */
 #define EXACT_LEARNER 0
 #include "exact.cpp"
+#include "sudoku.h"
 
 #include <cstdio>
 #include <ctime>
@@ -31,7 +32,6 @@ int main(int argc, char **argv)
     }
     long limit = atol(argv[2]);
     long first = argc > 3 ? atol(argv[3]) : 1, last = argc > 4 ? atol(argv[4]) : -1;
-    const int zero = SQ == 3 ? '0' : '`';
     char line[2 * NB_CELLS];
     unsigned long digest = 14695981039346656037UL;
     long answers[3] = {0}, n = 0;
@@ -41,7 +41,7 @@ int main(int argc, char **argv)
             continue;
         int32_t cell[NB_CELLS], mask[NB_CELLS], solution[NB_CELLS] = {0};
         for (int k = 0; k < NB_CELLS; k++) {
-            int c = line[k], v = c > zero && c <= zero + SIZE ? c - zero : 0;
+            int c = line[k], v = c > ZERO_CHAR && c <= ZERO_CHAR + SIZE ? c - ZERO_CHAR : 0;
             int i = k % SIZE * SIZE + k / SIZE;
             cell[i] = v;
             mask[i] = v != 0 ? 1 << v : ALL_VALUES;
