@@ -13,8 +13,10 @@
  */
 #include "exact.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <pthread.h>
 
 constexpr int NB_HOUSES = 3 * SIZE; /* rows, then columns, then boxes */
 constexpr int PLACED = 1;           /* bit 0 of a cell's set: the cell holds its one value */
@@ -60,7 +62,8 @@ struct board {
 struct search {
     board *level;
     long contradictions;
-    long limit; /* contradictions allowed; negative: no limit */
+    long limit;                   /* contradictions allowed; negative: no limit */
+    const std::atomic<int> *stop; /* once set, the search gives up; or null */
     long weight[NB_HOUSES];
 };
 
@@ -428,10 +431,12 @@ static int branch_cell(const search *s, const board *b)
     return best;
 }
 
-/* Returns 1 when the search has met more contradictions than its limit allows. */
+/* Returns 1 when the search has met more contradictions than its limit allows, or has been
+ * told to stop. */
 static int past_limit(const search *s)
 {
-    return s->limit >= 0 && s->contradictions > s->limit;
+    return (s->limit >= 0 && s->contradictions > s->limit) ||
+           (s->stop != nullptr && s->stop->load(std::memory_order_relaxed) != 0);
 }
 
 /* Returns 1 after writing a solution of the board at depth into solution, 0 when it has none,
@@ -460,8 +465,9 @@ static int explore(search *s, int depth, int32_t *solution)
 }
 
 /* Answers as exact_ask, or GAVE_UP past limit contradictions (negative: no limit; 0: at
- * once, leaving the question to the learner). */
-static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *solution, long limit)
+ * once, leaving the question to the learner) or once stop, if given, is set. */
+static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *solution, long limit,
+                       const std::atomic<int> *stop = nullptr)
 {
     if (limit == 0)
         return GAVE_UP;
@@ -475,6 +481,7 @@ static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *soluti
         return -1;
     s.contradictions = 0;
     s.limit = limit;
+    s.stop = stop;
     memset(s.weight, 0, sizeof s.weight);
     board *root = &s.level[0];
     root->left = NB_CELLS;
@@ -523,6 +530,12 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * that follow to the learner sooner. The learner's solution is checked against the state; were
  * one ever wrong, the search would answer in its place, without a limit.
  *
+ * While the learner works on a question, on a thread of its own, that search already runs on
+ * the caller's: the run then takes the longer of the two rather than both in turn. The run
+ * still waits for the learner's answer and, after a yes, for the search's end, and uses them
+ * as it would one after the other; a no stops the search, whose answer is then not needed. So
+ * every question of a run takes the same path whichever of the two ends first.
+ *
  * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
  * answers every question long before its patience runs out, and whose runs would otherwise pay
  * for the learner's library starting up. Its search then answers everything, without a limit.
@@ -534,6 +547,24 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
     return exact_run{cell, mask, EXACT_PATIENCE, nullptr, FIRST_ALIGN, nullptr, nullptr};
+}
+
+/* One question to the learner, answered on a thread of its own or the caller's. */
+struct learner_job {
+    learner *sat;
+    const int32_t *cell, *mask;
+    int32_t *solution;
+    int found;
+    std::atomic<int> stop; /* set at an answer other than yes, for the search beside it */
+};
+
+static void *ask_learner(void *arg)
+{
+    learner_job *job = static_cast<learner_job *>(arg);
+    job->found = learner_solve(job->sat, job->cell, job->mask, job->solution);
+    if (job->found != 1)
+        job->stop.store(1, std::memory_order_relaxed);
+    return nullptr;
 }
 
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
@@ -551,18 +582,26 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
             run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
         if (run->sat == nullptr)
             return -1;
-        int32_t learned[NB_CELLS];
-        found = learner_solve(run->sat, cell, mask, learned);
-        if (found != 1)
-            return found;
+        int32_t learned[NB_CELLS], own[NB_CELLS];
+        learner_job job{run->sat, cell, mask, learned, 0, {0}};
+        long align = run->patience * run->align;
+        pthread_t thread;
+        int beside = align != 0 && pthread_create(&thread, nullptr, ask_learner, &job) == 0;
+        found = beside ? depth_first(cell, mask, own, align, &job.stop) : GAVE_UP;
+        if (beside)
+            pthread_join(thread, nullptr);
+        else
+            ask_learner(&job);
+        if (job.found != 1)
+            return job.found;
         if (!solves(cell, mask, learned))
             return depth_first(cell, mask, solution, -1);
-        found = depth_first(cell, mask, solution, run->patience * run->align);
+        if (!beside)
+            found = depth_first(cell, mask, own, align);
         if (found < 0)
             return -1;
         run->align = found == 1 ? ALIGN_PATIENCE : 0;
-        if (found != 1)
-            memcpy(solution, learned, sizeof learned);
+        memcpy(solution, found == 1 ? own : learned, sizeof learned);
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include "helpers.h"
 #include "plain_search.h"
 
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -238,6 +239,78 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
     }
     EXPECT_GT(answers[0], count / 2);
     EXPECT_GT(answers[1], count / 2);
+}
+
+/* The search's own answer on state g of root within limit contradictions, and its solution:
+ * GAVE_UP (2) when it gives up. */
+static int search_within(const sudoku_grid *root, const sudoku_grid *g, long limit,
+                         int32_t *solution)
+{
+    exact_run probe = exact_begin(root->cell, root->mask);
+    probe.patience = limit;
+    probe.align = 0; /* past its limit, the learner answers alone */
+    int found = exact_ask(&probe, g->cell, g->mask, solution);
+    if (probe.sat != nullptr)
+        found = 2;
+    exact_end(&probe);
+    return found;
+}
+
+TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
+{
+    /* Hard puzzles, each asked a chain of derived states in two runs whose search soon gives
+     * up, so that the learner answers with a search beside it, on another thread. Whichever
+     * of the two ends first, each answer is the search's alone, and the solution and patience
+     * the run keeps are those of the search and the learner one after the other: the search's
+     * solution within its first patience, else within its patience after the learner's yes,
+     * else the learner's. */
+    const std::string dir = PUZZLES_DIR;
+    const char *name = SQ == 3   ? "external/9x9_hardest1106"
+                       : SQ == 4 ? "16x16_unique_35pct"
+                                 : "25x25_unique_50pct";
+    std::vector<std::string> lines = lines_of(dir + "/" + name + ".txt");
+    if (lines.empty())
+        GTEST_SKIP() << "no puzzle files beside the project";
+    test_random r{1208};
+    const long patience = 5; /* the learner then answers with the search beside it finding */
+    int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8; /* its own, or not */
+    for (int k = 0; k < count && k < static_cast<int>(lines.size()); k++) {
+        std::string text = lines[k]; /* half of them with givens left out: more solutions */
+        for (int blanks = r.below(2) * 3; blanks > 0; blanks--)
+            text[r.below(NB_CELLS)] = ZERO_CHAR;
+        grid_ptr root = read_text(text);
+        exact_run alone = exact_begin(root->cell, root->mask), beside[2] = {alone, alone};
+        alone.patience = -1;
+        beside[0].patience = beside[1].patience = patience;
+        grid_ptr state = copy_of(root.get());
+        for (int question = 0; question < 4; question++) {
+            int32_t searched[NB_CELLS], first[NB_CELLS], later[NB_CELLS], both[NB_CELLS];
+            int found = answer_in(&alone, state.get(), searched);
+            long align = beside[0].align;
+            int at_once = search_within(root.get(), state.get(), patience, first);
+            int after =
+                align == 0 ? 2 : search_within(root.get(), state.get(), align * patience, later);
+            for (exact_run &run : beside) {
+                ASSERT_EQ(answer_in(&run, state.get(), both), found) << text;
+                if (found != 1)
+                    continue;
+                if (at_once == 1) {
+                    EXPECT_EQ(memcmp(both, first, sizeof both), 0) << text;
+                    EXPECT_EQ(run.align, align);
+                } else {
+                    if (after == 1) {
+                        EXPECT_EQ(memcmp(both, later, sizeof both), 0) << text;
+                    }
+                    EXPECT_EQ(run.align, after == 1 ? ALIGN_PATIENCE : 0) << text;
+                }
+            }
+            derive(root.get(), state.get(), &r);
+        }
+        beside_learner += beside[0].sat != nullptr;
+        exact_end(&beside[0]);
+        exact_end(&beside[1]);
+    }
+    EXPECT_GT(beside_learner, count / 4);
 }
 
 /* The solutions of a grid, and the clauses a learner learned about it. */
