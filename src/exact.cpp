@@ -18,6 +18,11 @@
 #include <cstring>
 #include <pthread.h>
 
+/* 0 in a build without the learner (see the questions of a run, below). */
+#ifndef EXACT_LEARNER
+#define EXACT_LEARNER 1
+#endif
+
 constexpr int NB_HOUSES = 3 * SIZE; /* rows, then columns, then boxes */
 constexpr int PLACED = 1;           /* bit 0 of a cell's set: the cell holds its one value */
 constexpr int GAVE_UP = 2;          /* a search's answer past its limit of contradictions */
@@ -432,11 +437,11 @@ static int branch_cell(const search *s, const board *b)
 }
 
 /* Returns 1 when the search has met more contradictions than its limit allows, or has been
- * told to stop. */
+ * told to stop (which only the learner does). */
 static int past_limit(const search *s)
 {
     return (s->limit >= 0 && s->contradictions > s->limit) ||
-           (s->stop != nullptr && s->stop->load(std::memory_order_relaxed) != 0);
+           (EXACT_LEARNER && s->stop != nullptr && s->stop->load(std::memory_order_relaxed) != 0);
 }
 
 /* Returns 1 after writing a solution of the board at depth into solution, 0 when it has none,
@@ -540,9 +545,6 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * answers every question long before its patience runs out, and whose runs would otherwise pay
  * for the learner's library starting up. Its search then answers everything, without a limit.
  */
-#ifndef EXACT_LEARNER
-#define EXACT_LEARNER 1
-#endif
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
