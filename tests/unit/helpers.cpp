@@ -1,14 +1,17 @@
 #include "helpers.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
+#include <pthread.h>
 #include <unistd.h>
 #include <utility>
 
 bool fail_allocations = false;
 bool fail_new = false;
+bool fail_threads = false;
 
 /* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer
  * checks the pairs), and so that fail_new reaches every allocation made with new. */
@@ -60,6 +63,14 @@ extern "C" void *__real_malloc(size_t size);
 extern "C" void *__wrap_malloc(size_t size)
 {
     return fail_allocations ? nullptr : __real_malloc(size);
+}
+
+extern "C" int __real_pthread_create(pthread_t *thread, const pthread_attr_t *attr,
+                                     void *(*start)(void *), void *arg);
+extern "C" int __wrap_pthread_create(pthread_t *thread, const pthread_attr_t *attr,
+                                     void *(*start)(void *), void *arg)
+{
+    return fail_threads ? EAGAIN : __real_pthread_create(thread, attr, start, arg);
 }
 
 /* Runs fn with file descriptor fd sent to a temporary file; returns what was written. */

@@ -86,4 +86,7 @@ extern bool fail_allocations;
 /* Makes operator new throw, as it does when memory runs out (for the learner's). */
 extern bool fail_new;
 
+/* Makes pthread_create fail, as it does when the system is out of threads. */
+extern bool fail_threads;
+
 #endif
