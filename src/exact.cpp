@@ -555,9 +555,9 @@ exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 struct learner_job {
     learner *sat;
     const int32_t *cell, *mask;
-    int32_t *solution;
     int found;
-    std::atomic<int> stop; /* set at an answer other than yes, for the search beside it */
+    int32_t solution[NB_CELLS]; /* the learner's, after a yes */
+    std::atomic<int> stop;      /* set at an answer other than yes, for the search beside it */
 };
 
 static void *ask_learner(void *arg)
@@ -584,26 +584,26 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
             run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
         if (run->sat == nullptr)
             return -1;
-        int32_t learned[NB_CELLS], own[NB_CELLS];
-        learner_job job{run->sat, cell, mask, learned, 0, {0}};
+        learner_job job{run->sat, cell, mask, 0, {}, {0}};
+        int32_t own[NB_CELLS];
         long align = run->patience * run->align;
         pthread_t thread;
         int beside = align != 0 && pthread_create(&thread, nullptr, ask_learner, &job) == 0;
-        found = beside ? depth_first(cell, mask, own, align, &job.stop) : GAVE_UP;
-        if (beside)
+        if (beside) {
+            found = depth_first(cell, mask, own, align, &job.stop);
             pthread_join(thread, nullptr);
-        else
+        } else
             ask_learner(&job);
         if (job.found != 1)
             return job.found;
-        if (!solves(cell, mask, learned))
+        if (!solves(cell, mask, job.solution))
             return depth_first(cell, mask, solution, -1);
         if (!beside)
             found = depth_first(cell, mask, own, align);
         if (found < 0)
             return -1;
         run->align = found == 1 ? ALIGN_PATIENCE : 0;
-        memcpy(solution, found == 1 ? own : learned, sizeof learned);
+        memcpy(solution, found == 1 ? own : job.solution, sizeof own);
         return 1;
     }
 }
