@@ -273,8 +273,10 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
     if (lines.empty())
         GTEST_SKIP() << "no puzzle files beside the project";
     test_random r{1208};
-    const long patience = 5; /* the learner then answers with the search beside it finding */
-    int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8; /* its own, or not */
+    /* A patience at which the learner answers, the search beside it finding its own solution
+     * or not. */
+    const long patience = 5;
+    int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8;
     for (int k = 0; k < count && k < static_cast<int>(lines.size()); k++) {
         std::string text = lines[k]; /* half of them with givens left out: more solutions */
         for (int blanks = r.below(2) * 3; blanks > 0; blanks--)
