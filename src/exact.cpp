@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
+#include <sched.h>
+#include <unistd.h>
 
 /* 0 in a build without the learner (see the questions of a run, below). */
 #ifndef EXACT_LEARNER
@@ -539,7 +541,8 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
  * the caller's: the run then takes the longer of the two rather than both in turn. The run
  * still waits for the learner's answer and, after a yes, for the search's end, and uses them
  * as it would one after the other; a no stops the search, whose answer is then not needed. So
- * every question of a run takes the same path whichever of the two ends first.
+ * every question of a run takes the same path whichever of the two ends first. A process
+ * that may run on one core only runs the two one after the other, on the same path.
  *
  * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
  * answers every question long before its patience runs out, and whose runs would otherwise pay
@@ -559,6 +562,18 @@ struct learner_job {
     int32_t solution[NB_CELLS]; /* the learner's, after a yes */
     std::atomic<int> stop;      /* set at an answer other than yes, for the search beside it */
 };
+
+/* Returns 1 when the process may run on more than one core. On one, the search beside the
+ * learner would only take turns with it, and after a no its time would be lost. */
+static int cores_to_spare()
+{
+#ifdef __linux__
+    cpu_set_t cores; /* those this process may run on: fewer than the machine's, under taskset */
+    if (sched_getaffinity(0, sizeof cores, &cores) == 0)
+        return CPU_COUNT(&cores) > 1;
+#endif
+    return sysconf(_SC_NPROCESSORS_ONLN) > 1;
+}
 
 static void *ask_learner(void *arg)
 {
@@ -588,7 +603,8 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
         int32_t own[NB_CELLS];
         long align = run->patience * run->align;
         pthread_t thread;
-        int beside = align != 0 && pthread_create(&thread, nullptr, ask_learner, &job) == 0;
+        int beside = align != 0 && cores_to_spare() &&
+                     pthread_create(&thread, nullptr, ask_learner, &job) == 0;
         if (beside) {
             found = depth_first(cell, mask, own, align, &job.stop);
             pthread_join(thread, nullptr);

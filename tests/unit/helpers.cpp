@@ -12,6 +12,7 @@
 bool fail_allocations = false;
 bool fail_new = false;
 bool fail_threads = false;
+int threads_made = 0;
 
 /* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer
  * checks the pairs), and so that fail_new reaches every allocation made with new. */
@@ -70,7 +71,11 @@ extern "C" int __real_pthread_create(pthread_t *thread, const pthread_attr_t *at
 extern "C" int __wrap_pthread_create(pthread_t *thread, const pthread_attr_t *attr,
                                      void *(*start)(void *), void *arg)
 {
-    return fail_threads ? EAGAIN : __real_pthread_create(thread, attr, start, arg);
+    if (fail_threads)
+        return EAGAIN;
+    int made = __real_pthread_create(thread, attr, start, arg);
+    threads_made += made == 0;
+    return made;
 }
 
 /* Runs fn with file descriptor fd sent to a temporary file; returns what was written. */

@@ -89,4 +89,7 @@ extern bool fail_new;
 /* Makes pthread_create fail, as it does when the system is out of threads. */
 extern bool fail_threads;
 
+/* The threads pthread_create has made. */
+extern int threads_made;
+
 #endif

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sstream>
 
 /* Why a solution of g fails: a cell not filled, a filled cell changed, a value outside the
@@ -258,13 +259,13 @@ static int search_within(const sudoku_grid *root, const sudoku_grid *g, long lim
 
 TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
 {
-    /* Hard puzzles, each asked a chain of derived states in two runs whose search soon gives
-     * up, so that the learner answers with a search beside it, on another thread; or, in the
-     * second run, on the same thread after the search, when no thread can be made. Whichever
-     * of the two ends first, each answer is the search's alone, and the solution and patience
-     * the run keeps are those of the search and the learner one after the other: the search's
-     * solution within its first patience, else within its patience after the learner's yes,
-     * else the learner's. */
+    /* Hard puzzles, each asked a chain of derived states in three runs whose search soon gives
+     * up, so that the learner answers with a search beside it, on another thread; or on the
+     * same thread after the search, in the second run when no thread can be made, in the third
+     * when the process may use one core only. Whichever of the two ends first, each answer is
+     * the search's alone, and the solution and patience the run keeps are those of the search
+     * and the learner one after the other: the search's solution within its first patience,
+     * else within its patience after the learner's yes, else the learner's. */
     const std::string dir = PUZZLES_DIR;
     const char *name = SQ == 3   ? "external/9x9_hardest1106"
                        : SQ == 4 ? "16x16_unique_35pct"
@@ -276,15 +277,22 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
     /* A patience at which the learner answers, the search beside it finding its own solution
      * or not. */
     const long patience = 5;
-    int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8;
+    int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8, threads = 0;
+    cpu_set_t cores, one_core;
+    ASSERT_EQ(sched_getaffinity(0, sizeof cores, &cores), 0);
+    CPU_ZERO(&one_core);
+    int core = 0;
+    while (!CPU_ISSET(core, &cores))
+        core++;
+    CPU_SET(core, &one_core);
     for (int k = 0; k < count && k < static_cast<int>(lines.size()); k++) {
         std::string text = lines[k]; /* half of them with givens left out: more solutions */
         for (int blanks = r.below(2) * 3; blanks > 0; blanks--)
             text[r.below(NB_CELLS)] = ZERO_CHAR;
         grid_ptr root = read_text(text);
-        exact_run alone = exact_begin(root->cell, root->mask), beside[2] = {alone, alone};
+        exact_run alone = exact_begin(root->cell, root->mask), beside[3] = {alone, alone, alone};
         alone.patience = -1;
-        beside[0].patience = beside[1].patience = patience;
+        beside[0].patience = beside[1].patience = beside[2].patience = patience;
         grid_ptr state = copy_of(root.get());
         for (int question = 0; question < 4; question++) {
             int32_t searched[NB_CELLS], first[NB_CELLS], later[NB_CELLS], both[NB_CELLS];
@@ -295,8 +303,17 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
                 align == 0 ? 2 : search_within(root.get(), state.get(), align * patience, later);
             for (exact_run &run : beside) {
                 fail_threads = &run == &beside[1];
+                if (&run == &beside[2]) {
+                    ASSERT_EQ(sched_setaffinity(0, sizeof one_core, &one_core), 0);
+                }
+                int made = threads_made;
                 int by_run = answer_in(&run, state.get(), both);
+                ASSERT_EQ(sched_setaffinity(0, sizeof cores, &cores), 0);
                 fail_threads = false;
+                if (&run == &beside[0])
+                    threads += threads_made - made;
+                else
+                    EXPECT_EQ(threads_made, made) << text;
                 ASSERT_EQ(by_run, found) << text;
                 if (found != 1)
                     continue;
@@ -313,10 +330,13 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
             derive(root.get(), state.get(), &r);
         }
         beside_learner += beside[0].sat != nullptr;
-        exact_end(&beside[0]);
-        exact_end(&beside[1]);
+        for (exact_run &run : beside)
+            exact_end(&run);
     }
     EXPECT_GT(beside_learner, count / 4);
+    if (CPU_COUNT(&cores) > 1) {
+        EXPECT_GT(threads, 0);
+    }
 }
 
 /* The solutions of a grid, and the clauses a learner learned about it. */
