@@ -301,16 +301,19 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
             int at_once = search_within(root.get(), state.get(), patience, first);
             int after =
                 align == 0 ? 2 : search_within(root.get(), state.get(), align * patience, later);
-            for (exact_run &run : beside) {
-                fail_threads = &run == &beside[1];
-                if (&run == &beside[2]) {
+            for (int way = 0; way < 3; way++) { /* a thread, none to be made, one core */
+                exact_run &run = beside[way];
+                fail_threads = way == 1;
+                if (way == 2) {
                     ASSERT_EQ(sched_setaffinity(0, sizeof one_core, &one_core), 0);
                 }
                 int made = threads_made;
                 int by_run = answer_in(&run, state.get(), both);
-                ASSERT_EQ(sched_setaffinity(0, sizeof cores, &cores), 0);
                 fail_threads = false;
-                if (&run == &beside[0])
+                if (way == 2) {
+                    ASSERT_EQ(sched_setaffinity(0, sizeof cores, &cores), 0);
+                }
+                if (way == 0)
                     threads += threads_made - made;
                 else
                     EXPECT_EQ(threads_made, made) << text;
