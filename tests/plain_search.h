@@ -34,14 +34,43 @@ static inline void plain_toggle(plain_search *p, int i, int v)
     p->box[x / SQ * SQ + y / SQ] ^= 1 << v;
 }
 
-/* Fills the empty cells, the one with the fewest candidates first, counting the solutions up
- * to the limit. */
+/* Returns the cell at place j of house h: rows, then columns, then boxes. */
+static inline int plain_cell(int h, int j)
+{
+    if (h < SIZE)
+        return j * SIZE + h;
+    if (h < 2 * SIZE)
+        return (h - SIZE) * SIZE + j;
+    int box = h - 2 * SIZE;
+    return (box % SQ * SQ + j % SQ) * SIZE + box / SQ * SQ + j / SQ;
+}
+
+static inline void plain_explore(plain_search *p);
+
+/* Tries each of the values of options at empty cell i. */
+static inline void plain_branch(plain_search *p, int i, int options)
+{
+    for (; options != 0 && p->found < p->limit; options &= options - 1) {
+        int v = __builtin_ctz(options);
+        p->value[i] = v;
+        plain_toggle(p, i, v);
+        plain_explore(p);
+        plain_toggle(p, i, v);
+        p->value[i] = 0;
+    }
+}
+
+/* Fills the empty cells, counting the solutions up to the limit. It branches where the
+ * choices are fewest: on the empty cell with the fewest candidates, or on the cells of a house
+ * that can take a value it misses, when fewer; without the second, a state with many empty
+ * cells and no solution can take it minutes to exhaust. */
 static inline void plain_explore(plain_search *p)
 {
-    int best = -1, best_count = SIZE + 1;
-    for (int i = 0; i < NB_CELLS && best_count > 1; i++)
+    int free[NB_CELLS], best = -1, best_count = SIZE + 1;
+    for (int i = 0; i < NB_CELLS; i++)
         if (p->value[i] == 0) {
-            int n = __builtin_popcount(plain_free(p, i));
+            free[i] = plain_free(p, i);
+            int n = __builtin_popcount(free[i]);
             if (n < best_count) {
                 best = i;
                 best_count = n;
@@ -53,13 +82,28 @@ static inline void plain_explore(plain_search *p)
             p->each(p->context, p->value);
         return;
     }
-    for (int left = plain_free(p, best); left != 0 && p->found < p->limit; left &= left - 1) {
-        int v = __builtin_ctz(left);
-        p->value[best] = v;
-        plain_toggle(p, best, v);
-        plain_explore(p);
-        plain_toggle(p, best, v);
-        p->value[best] = 0;
+    int house = -1, value = 0;
+    for (int h = 0; h < 3 * SIZE && best_count > 1; h++)
+        for (int v = 1; v <= SIZE && best_count > 1; v++) {
+            int places = 0;
+            for (int j = 0; j < SIZE; j++) {
+                int i = plain_cell(h, j);
+                places += p->value[i] == v ? SIZE + 1 : p->value[i] == 0 && (free[i] >> v & 1);
+            }
+            if (places < best_count) {
+                house = h;
+                value = v;
+                best_count = places;
+            }
+        }
+    if (house < 0) {
+        plain_branch(p, best, free[best]);
+        return;
+    }
+    for (int j = 0; j < SIZE && p->found < p->limit; j++) {
+        int i = plain_cell(house, j);
+        if (p->value[i] == 0)
+            plain_branch(p, i, free[i] & 1 << value);
     }
 }
 
