@@ -62,15 +62,15 @@ static inline void plain_branch(plain_search *p, int i, int options)
 
 /* Fills the empty cells, counting the solutions up to the limit. It branches where the
  * choices are fewest: on the empty cell with the fewest candidates, or on the cells of a house
- * that can take a value it misses, when fewer; without the second, a state with many empty
- * cells and no solution can take it minutes to exhaust. */
+ * that can take a value it misses, when fewer. Without the second, some states with many empty
+ * cells and no solution take it seconds to exhaust. */
 static inline void plain_explore(plain_search *p)
 {
-    int free[NB_CELLS], best = -1, best_count = SIZE + 1;
+    int allowed[NB_CELLS], best = -1, best_count = SIZE + 1;
     for (int i = 0; i < NB_CELLS; i++)
         if (p->value[i] == 0) {
-            free[i] = plain_free(p, i);
-            int n = __builtin_popcount(free[i]);
+            allowed[i] = plain_free(p, i);
+            int n = __builtin_popcount(allowed[i]);
             if (n < best_count) {
                 best = i;
                 best_count = n;
@@ -88,7 +88,7 @@ static inline void plain_explore(plain_search *p)
             int places = 0;
             for (int j = 0; j < SIZE; j++) {
                 int i = plain_cell(h, j);
-                places += p->value[i] == v ? SIZE + 1 : p->value[i] == 0 && (free[i] >> v & 1);
+                places += p->value[i] == v ? SIZE + 1 : p->value[i] == 0 && (allowed[i] >> v & 1);
             }
             if (places < best_count) {
                 house = h;
@@ -97,13 +97,13 @@ static inline void plain_explore(plain_search *p)
             }
         }
     if (house < 0) {
-        plain_branch(p, best, free[best]);
+        plain_branch(p, best, allowed[best]);
         return;
     }
     for (int j = 0; j < SIZE && p->found < p->limit; j++) {
         int i = plain_cell(house, j);
         if (p->value[i] == 0)
-            plain_branch(p, i, free[i] & 1 << value);
+            plain_branch(p, i, allowed[i] & 1 << value);
     }
 }
 
