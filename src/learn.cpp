@@ -85,9 +85,7 @@ static void add_root(learner *l, const int32_t *cell, const int32_t *mask)
         for (int v = 1; v <= SIZE; v++) {
             int given = 0, k = 0;
             for (int j = 0; j < SIZE; j++) {
-                int x = h < SIZE ? j : h < 2 * SIZE ? h - SIZE : (h - 2 * SIZE) % SQ * SQ + j % SQ;
-                int y = h < SIZE ? h : h < 2 * SIZE ? j : (h - 2 * SIZE) / SQ * SQ + j / SQ;
-                int i = x * SIZE + y;
+                int i = house_cell(h, j);
                 given += cell[i] == v;
                 if (l->var[i][v] != 0)
                     vars[k++] = l->var[i][v];

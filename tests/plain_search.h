@@ -34,17 +34,6 @@ static inline void plain_toggle(plain_search *p, int i, int v)
     p->box[x / SQ * SQ + y / SQ] ^= 1 << v;
 }
 
-/* Returns the cell at place j of house h: rows, then columns, then boxes. */
-static inline int plain_cell(int h, int j)
-{
-    if (h < SIZE)
-        return j * SIZE + h;
-    if (h < 2 * SIZE)
-        return (h - SIZE) * SIZE + j;
-    int box = h - 2 * SIZE;
-    return (box % SQ * SQ + j % SQ) * SIZE + box / SQ * SQ + j / SQ;
-}
-
 static inline void plain_explore(plain_search *p);
 
 /* Tries each of the values of options at empty cell i. */
@@ -87,7 +76,7 @@ static inline void plain_explore(plain_search *p)
         for (int v = 1; v <= SIZE && best_count > 1; v++) {
             int places = 0;
             for (int j = 0; j < SIZE; j++) {
-                int i = plain_cell(h, j);
+                int i = house_cell(h, j);
                 places += p->value[i] == v ? SIZE + 1 : p->value[i] == 0 && (allowed[i] >> v & 1);
             }
             if (places < best_count) {
@@ -101,7 +90,7 @@ static inline void plain_explore(plain_search *p)
         return;
     }
     for (int j = 0; j < SIZE && p->found < p->limit; j++) {
-        int i = plain_cell(house, j);
+        int i = house_cell(house, j);
         if (p->value[i] == 0)
             plain_branch(p, i, allowed[i] & 1 << value);
     }
