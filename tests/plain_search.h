@@ -74,12 +74,13 @@ static inline void plain_explore(plain_search *p)
     int house = -1, value = 0;
     for (int h = 0; h < 3 * SIZE && best_count > 1; h++)
         for (int v = 1; v <= SIZE && best_count > 1; v++) {
-            int places = 0;
+            int places = 0, placed = 0;
             for (int j = 0; j < SIZE; j++) {
                 int i = house_cell(h, j);
-                places += p->value[i] == v ? SIZE + 1 : p->value[i] == 0 && (allowed[i] >> v & 1);
+                placed |= p->value[i] == v;
+                places += p->value[i] == 0 && (allowed[i] >> v & 1);
             }
-            if (places < best_count) {
+            if (!placed && places < best_count) {
                 house = h;
                 value = v;
                 best_count = places;

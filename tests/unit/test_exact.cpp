@@ -20,15 +20,12 @@ static std::string fault_in(const sudoku_grid *g, const int32_t *solution)
         if (g->cell[i] != 0 ? g->cell[i] != v : !(g->mask[i] >> v & 1))
             return "cell " + std::to_string(i) + " holds " + std::to_string(v);
     }
-    for (int k = 0; k < SIZE; k++) {
-        int row = 0, col = 0, box = 0;
-        for (int j = 0; j < SIZE; j++) {
-            row |= 1 << solution[j * SIZE + k];
-            col |= 1 << solution[k * SIZE + j];
-            box |= 1 << solution[(k / SQ * SQ + j / SQ) * SIZE + k % SQ * SQ + j % SQ];
-        }
-        if (row != ALL_VALUES || col != ALL_VALUES || box != ALL_VALUES)
-            return "house " + std::to_string(k) + " misses a value";
+    for (int h = 0; h < 3 * SIZE; h++) {
+        int seen = 0;
+        for (int j = 0; j < SIZE; j++)
+            seen |= 1 << solution[house_cell(h, j)];
+        if (seen != ALL_VALUES)
+            return "house " + std::to_string(h) + " misses a value";
     }
     return "";
 }
