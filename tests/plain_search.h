@@ -14,6 +14,7 @@ struct plain_search {
     const int32_t *mask;
     int row[SIZE], col[SIZE], box[SIZE]; /* per house: bit v = v placed */
     int found, limit;
+    long nodes, budget; /* budget 0: none */
     void (*each)(void *context, const int32_t *solution);
     void *context;
 };
@@ -55,6 +56,8 @@ static inline void plain_branch(plain_search *p, int i, int options)
  * cells and no solution take it seconds to exhaust. */
 static inline void plain_explore(plain_search *p)
 {
+    if (p->budget != 0 && ++p->nodes > p->budget)
+        return;
     int allowed[NB_CELLS], best = -1, best_count = SIZE + 1;
     for (int i = 0; i < NB_CELLS; i++)
         if (p->value[i] == 0) {
@@ -97,6 +100,23 @@ static inline void plain_explore(plain_search *p)
     }
 }
 
+/* Places the filled cells of the state and searches it; returns 0 when a value repeats in a
+ * house, given or not. */
+static inline int plain_run(plain_search *p, const int32_t *cell)
+{
+    for (int i = 0; i < NB_CELLS; i++) {
+        int v = cell[i], x = i / SIZE, y = i % SIZE;
+        if (v == 0)
+            continue;
+        if ((p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ]) >> v & 1)
+            return 0;
+        p->value[i] = v;
+        plain_toggle(p, i, v);
+    }
+    plain_explore(p);
+    return p->found;
+}
+
 /* Counts the solutions of the state (cell, mask) up to limit, passing each to each (may be
  * null). A filled cell is kept; no value twice in a house, given or not. */
 static inline int plain_count(const int32_t *cell, const int32_t *mask, int limit,
@@ -108,17 +128,20 @@ static inline int plain_count(const int32_t *cell, const int32_t *mask, int limi
     p.limit = limit;
     p.each = each;
     p.context = context;
-    for (int i = 0; i < NB_CELLS; i++) {
-        int v = cell[i], x = i / SIZE, y = i % SIZE;
-        if (v == 0)
-            continue;
-        if ((p.row[y] | p.col[x] | p.box[x / SQ * SQ + y / SQ]) >> v & 1)
-            return 0;
-        p.value[i] = v;
-        plain_toggle(&p, i, v);
-    }
-    plain_explore(&p);
-    return p.found;
+    return plain_run(&p, cell);
+}
+
+/* Returns 1 when the state has a solution, 0 when it has none, and -1 when the search meets
+ * more than budget nodes first: a few states with many empty cells and no solution take it
+ * seconds or more to exhaust. */
+static inline int plain_has_solution(const int32_t *cell, const int32_t *mask, long budget)
+{
+    plain_search p{};
+    p.mask = mask;
+    p.limit = 1;
+    p.budget = budget;
+    int found = plain_run(&p, cell);
+    return found == 0 && p.nodes > budget ? -1 : found;
 }
 
 #endif

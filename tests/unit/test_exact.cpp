@@ -489,3 +489,15 @@ TEST(Exact, TheMatchingStrikesExactlyTheCandidatesThatNoWayOfFillingTheHouseUses
     EXPECT_GT(cases[0], 100);
     EXPECT_GT(cases[1], 1000);
 }
+
+TEST(Exact, ThePlainSearchGivesUpOnlyPastItsBudget)
+{
+    /* The fuzz target checks each "no" by it, and skips the check when it gives up: a give-up
+     * that came too soon would hide every fault of the solver's noes. */
+    grid_ptr empty = read_text("");
+    EXPECT_EQ(plain_has_solution(empty->cell, empty->mask, 2), -1); /* a node fills one cell */
+    EXPECT_EQ(plain_has_solution(empty->cell, empty->mask, 100000), 1);
+    grid_ptr blocked = read_text("");
+    mask_at(blocked.get(), 3, 2) = 0;
+    EXPECT_EQ(plain_has_solution(blocked->cell, blocked->mask, 1), 0);
+}
