@@ -132,8 +132,8 @@ static inline int plain_count(const int32_t *cell, const int32_t *mask, int limi
 }
 
 /* Returns 1 when the state has a solution, 0 when it has none, and -1 when the search meets
- * more than budget nodes first: a few states with many empty cells and no solution take it
- * seconds or more to exhaust. */
+ * more than budget nodes first: on a few states with many empty cells it takes seconds or
+ * more to answer. */
 static inline int plain_has_solution(const int32_t *cell, const int32_t *mask, long budget)
 {
     plain_search p{};
