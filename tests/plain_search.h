@@ -19,11 +19,17 @@ struct plain_search {
     void *context;
 };
 
+/* Returns the values placed in the houses of cell i. */
+static inline int plain_taken(const plain_search *p, int i)
+{
+    int x = i / SIZE, y = i % SIZE;
+    return p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ];
+}
+
 /* Returns the candidates of empty cell i that its houses allow. */
 static inline int plain_free(const plain_search *p, int i)
 {
-    int x = i / SIZE, y = i % SIZE;
-    return p->mask[i] & ALL_VALUES & ~(p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ]);
+    return p->mask[i] & ALL_VALUES & ~plain_taken(p, i);
 }
 
 /* Places (or with v's bit again, takes back) v at cell i. */
@@ -105,10 +111,10 @@ static inline void plain_explore(plain_search *p)
 static inline int plain_run(plain_search *p, const int32_t *cell)
 {
     for (int i = 0; i < NB_CELLS; i++) {
-        int v = cell[i], x = i / SIZE, y = i % SIZE;
+        int v = cell[i];
         if (v == 0)
             continue;
-        if ((p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ]) >> v & 1)
+        if (plain_taken(p, i) >> v & 1)
             return 0;
         p->value[i] = v;
         plain_toggle(p, i, v);
