@@ -11,6 +11,7 @@
 #include "exact.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -851,6 +852,16 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * to time which states of the chain have a solution, and leaves the oldest without one at
  * once: the states it keeps, their guesses and the grid it returns are those of resolv, only
  * the counters differ.
+ *
+ * When the output shows the counters but not the steps (a framed run), resolv_counted walks as
+ * resolv does until the counters are settled, then goes as resolv_direct goes. A back-out adds
+ * the dropped state's counters to its parent's, and the dropped state began as a copy of the
+ * parent, so each back-out at least doubles them: on a long walk they soon overflow to
+ * infinity. From the pass where both of the current state's are infinite, every later current
+ * state has both infinite too (a guess copies them, a pass adds to them, a back-out adds the
+ * child's to the parent's), so the framed output can only read "inf" for both. Before that, the
+ * only thing it asks is whether the root has a solution at all: a grid without one prints no
+ * counters.
  */
 
 #ifdef SUDOKU_PASS_BUDGET
@@ -880,40 +891,60 @@ static int has_solution(const sudoku_grid *g, int32_t *known, exact_run *run)
     return found;
 }
 
-/* Backs out of the oldest state without a solution in the chain that ends at current, first
- * dropping the states above it; *sound is the newest state known to have a solution (null for
- * none yet), known one of its solutions, and both move up as far as the chain has solutions.
- * Returns the new current state, or null, the chain dropped down to the root g, when g has no
- * solution. */
-static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudoku_grid **sound,
-                                     int32_t *known, exact_run *run)
+/* Returns 1 when both counters of g are infinite, and so settled for every state the walk comes
+ * to from g on. Only a back-out, which adds two counters, can make them overflow. */
+static int counters_settled(const sudoku_grid *g)
 {
+    return std::isinf(g->tests) && std::isinf(g->forks);
+}
+
+/* Backs out of the oldest state without a solution in the chain that ends at current, first
+ * backing out of the states above it; *sound is the newest state known to have a solution (null
+ * for none yet), known one of its solutions, and both move up as far as the chain has
+ * solutions. When root_only, only the root g is judged. Returns the new current state, or null,
+ * the chain dropped down to g, when g has no solution.
+ *
+ * Each state left goes through cancel_random_choice, so its counters reach its parent as the
+ * walk's own back-outs would bring them: a branch left under infinite counters leaves them
+ * infinite in the state the run goes on from, whatever that state held when it was copied. */
+static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudoku_grid **sound,
+                                     int32_t *known, exact_run *run, int root_only)
+{
+    if (root_only && *sound != nullptr)
+        return current;
     sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound: a state per guess */
     int n = 0;
     for (sudoku_grid *s = current; s != *sound; s = s->parent)
         chain[n++] = s;
-    int k = n - 1; /* the oldest: a solution of each state helps to judge the next */
-    while (k >= 0 && has_solution(chain[k], known, run))
+    int k = n - 1, last = root_only ? n - 1 : 0; /* judged from the oldest: a solution of each
+                                                     state helps to judge the next */
+    while (k >= last && has_solution(chain[k], known, run))
         *sound = chain[k--];
-    if (k < 0)
+    if (k < last)
         return current;
     for (int j = 0; j < k; j++)
-        free(chain[j]);
+        cancel_random_choice(chain[j], &current);
     if (chain[k] == g)
         return nullptr;
     cancel_random_choice(chain[k], &current);
     return current;
 }
 
+/* What a run's output shows of its solve, which decides what the solve may leave out. */
+enum { SHOWS_STEPS, SHOWS_COUNTERS, SHOWS_GRID };
+
 /* Solves g as resolv describes. Given room for a solution (known) and the exact solver's run,
- * it leaves the branches that hold none: every `every` passes after the first guess, it backs
- * out of the oldest state without a solution. That is what the step-by-step search comes to in
- * the end, since it backs out of a state exactly when that state has no solution. */
-static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long every)
+ * it leaves the branches that hold none, as far as what the output shows allows: for
+ * SHOWS_GRID, every `every` passes after the first guess it backs out of the oldest state
+ * without a solution, which is what the step-by-step search comes to in the end, since it backs
+ * out of a state exactly when that state has no solution; for SHOWS_COUNTERS, only once the
+ * counters are settled (counters_settled), and before that it gives up at once on a root
+ * without a solution. */
+static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long every, int shows)
 {
     sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
-    int guessed = 0;
-    long patience = every; /* passes left before the exact solver is asked */
+    int guessed = 0, settled = shows == SHOWS_GRID;
+    long patience = settled ? every : every * ROOT_DELAY; /* passes left before it is asked */
 #ifdef SUDOKU_PASS_BUDGET
     long passes = 0;
 #endif
@@ -939,6 +970,10 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
             if (current == g)
                 return nullptr;
             cancel_random_choice(current, &current);
+            if (!settled && known != nullptr && counters_settled(current)) {
+                settled = 1;
+                patience = 1; /* the dead branches around it are worth leaving at once */
+            }
         } else {
             current->forks += 1;
             current = random_choice(current);
@@ -946,7 +981,7 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
             guessed = 1;
         }
         if (known != nullptr && guessed && --patience == 0) {
-            current = drop_dead_branch(g, current, &sound, known, run);
+            current = drop_dead_branch(g, current, &sound, known, run, !settled);
             if (current == nullptr)
                 return nullptr;
             patience = every;
@@ -971,7 +1006,17 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
  * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
-    return solve(g, nullptr, nullptr, 0);
+    return solve(g, nullptr, nullptr, 0, SHOWS_STEPS);
+}
+
+/* Solves g with the exact solver's help, leaving out what the output does not show. */
+static sudoku_grid *solve_asking(sudoku_grid *g, long every, int shows)
+{
+    int32_t known[NB_CELLS];
+    exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
+    sudoku_grid *solved = solve(g, known, &run, every, shows);
+    exact_end(&run);
+    return solved;
 }
 
 /* Returns the state that resolv returns, or null where it does, without walking the branches
@@ -980,11 +1025,18 @@ sudoku_grid *resolv(sudoku_grid *g)
  * PATIENCE, about what one call costs, lets the many grids solved sooner pay for none. */
 sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 {
-    int32_t known[NB_CELLS];
-    exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
-    sudoku_grid *solved = solve(g, known, &run, every);
-    exact_end(&run);
-    return solved;
+    return solve_asking(g, every, SHOWS_GRID);
+}
+
+/* Returns the state that resolv returns, with the counters it prints, or null where resolv
+ * does: for runs that show the counters but not the steps. It walks as resolv does until both
+ * counters are infinite, then as resolv_direct. Before that it asks the exact solver only
+ * whether g has a solution at all, once, ROOT_DELAY times `every` passes after the first guess:
+ * on a grid that has one, which most have, the answer saves nothing, so only walks long enough
+ * to make it cheap beside them pay for it. */
+sudoku_grid *resolv_counted(sudoku_grid *g, long every)
+{
+    return solve_asking(g, every, SHOWS_COUNTERS);
 }
 
 /* ============================ Puzzle maker ============================
@@ -1022,6 +1074,8 @@ static const char MSG_USAGE[] =
 static const char MSG_IMPOSSIBLE[] = "Grille Impossible\n";
 static const char MSG_WRITE_ERROR[] = "Erreur d'\351criture sur la sortie standard\n";
 static const char *const DEFAULT_NAME = SQ == 3 ? "sudoku9" : SQ == 4 ? "sudoku16" : "sudoku25";
+
+int framed_leaves_dead_branches = 1;
 
 /* Runs the program once; returns the exit status. */
 int sudoku_main(int argc, char **argv)
@@ -1085,7 +1139,10 @@ int sudoku_main(int argc, char **argv)
         error_message(MSG_IMPOSSIBLE);
         return 1;
     }
-    sudoku_grid *solved = verbose == 0 && !framed ? resolv_direct(root, PATIENCE) : resolv(root);
+    sudoku_grid *solved = verbose != 0                  ? resolv(root)
+                          : !framed                     ? resolv_direct(root, PATIENCE)
+                          : framed_leaves_dead_branches ? resolv_counted(root, PATIENCE)
+                                                        : resolv(root);
     if (solved == nullptr) {
         free_sudoku(root);
         error_message(MSG_IMPOSSIBLE);

@@ -13,6 +13,8 @@
 constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`'; /* value v is written ZERO_CHAR + v */
 
 constexpr long PATIENCE = 1024; /* passes between two calls of the exact solver, in default runs */
+constexpr long ROOT_DELAY = 16; /* times PATIENCE a framed run walks before it asks whether the
+                                   root has a solution at all (see resolv_counted) */
 
 /* The rungs of the solving ladder, cheapest first; each keeps its own list of houses to look
  * at again (see sudoku_grid). */
@@ -68,11 +70,16 @@ sudoku_grid *random_choice(sudoku_grid *g);
 void cancel_random_choice(sudoku_grid *g, sudoku_grid **current);
 sudoku_grid *resolv(sudoku_grid *g);
 sudoku_grid *resolv_direct(sudoku_grid *g, long every);
+sudoku_grid *resolv_counted(sudoku_grid *g, long every);
 
 /* Puzzle maker */
 void offusc_grid(sudoku_grid *g, unsigned level);
 
 /* Driver: the whole run of one program; returns the exit status. */
 int sudoku_main(int argc, char **argv);
+
+/* For tests: 0 makes a framed run without steps walk every branch, as a run with steps does,
+ * so that its output can be compared with the shortcut's. */
+extern int framed_leaves_dead_branches;
 
 #endif

@@ -18,19 +18,30 @@ static std::string lines9(const std::string &grid)
     return text;
 }
 
-/* The framed drawing of a 9 by 9 grid (blanks for empty cells) and its counter lines. */
+/* The framed drawing of a grid of box side sq (blanks for empty cells), without counters. */
+static std::string frame(int sq, const std::string &grid)
+{
+    const int side = sq * sq;
+    std::string border;
+    for (int x = 0; x < side; x++)
+        border += "+--";
+    border += "+\n";
+    std::string text = border;
+    for (int y = 0; y < side; y++) {
+        text += "|";
+        for (int x = 0; x < side; x++)
+            text += std::string(" ") + grid[y * side + x] + (x % sq == sq - 1 ? "|" : " ");
+        text += "\n";
+        if (y % sq == sq - 1)
+            text += border;
+    }
+    return text;
+}
+
+/* The framed drawing of a 9 by 9 grid and its counter lines. */
 static std::string frame9(const std::string &grid, int unknowns, int tests, int forks)
 {
-    const std::string border = "+--+--+--+--+--+--+--+--+--+";
-    std::string text = border + "\n";
-    for (int y = 0; y < 9; y++) {
-        text += "|";
-        for (int x = 0; x < 9; x++)
-            text += std::string(" ") + grid[y * 9 + x] + (x % 3 == 2 ? "|" : " ");
-        text += "\n";
-        if (y % 3 == 2)
-            text += border + "\n";
-    }
+    std::string text = frame(3, grid);
     if (unknowns != 0)
         text += "Inconnues = " + std::to_string(unknowns) + "\n";
     return text + "Tests " + std::to_string(tests) + "\nForks " + std::to_string(forks) + "\n";
@@ -165,6 +176,44 @@ TEST(Solving, PuzzlesMadeUnsolvableNeedSearchingAndEndAsImpossible)
         EXPECT_EQ(r.err, "Grille Impossible\n") << k;
         EXPECT_EQ(r.status, 1) << k;
     }
+}
+
+TEST(Solving, FramedRunOfALongWalkPrintsWhereTheWholeWalkEnds)
+{
+    /* The step-by-step search of this puzzle backs out of so many guesses that its counters
+     * overflow; -n stops walking the dead branches once they have, and prints what the whole
+     * walk, shown pass by pass with -v 1, ends with: the one solution and infinite counters. */
+    std::vector<std::string> puzzles =
+        read_lines(std::string(PUZZLES_DIR) + "/16x16_unique_35pct.txt");
+    std::vector<std::string> answers =
+        read_lines(std::string(PUZZLES_DIR) + "/answers/16x16_unique_35pct.txt");
+    if (puzzles.empty())
+        GTEST_SKIP() << "no puzzle files beside the project";
+    run_result r = run_program(program(4), {"-n"}, puzzles[3]);
+    EXPECT_EQ(r.out, frame(4, answers[3].substr(2)) + "Tests inf\nForks inf\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+    run_result walked = run_program(program(4), {"-n", "-v", "1"}, puzzles[3]);
+    std::string without_progress;
+    for (size_t at = 0; at < walked.out.size(); at = walked.out.find('\n', at) + 1)
+        if (walked.out.compare(at, 6, "Etat: ") != 0)
+            without_progress += walked.out.substr(at, walked.out.find('\n', at) + 1 - at);
+    EXPECT_EQ(without_progress, r.out);
+}
+
+TEST(Solving, FramedRunOfAGridWithoutSolutionPrintsOnlyImpossible)
+{
+    /* A 16 by 16 puzzle with a given changed: no solution, though the check passes, and a
+     * step-by-step search that walks for seconds before it has tried everything. */
+    const std::string grid =
+        "```d`ieljb````````````````c`l`a```f`p`mdn````o`cg``````nfk`om``bh`````````k```epp`db"
+        "`````e``k`n```g`mk`ion````````c```je````g`````mo`b```g```j``kj``l````o`f`dman``f```"
+        "````d`gco`h```p`m``n```````jea`co```k`hb`b``p`fg``````````c`hi``k````algj`fn``j````"
+        "`e````";
+    run_result r = run_program(program(4), {"-n"}, grid);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Grille Impossible\n");
+    EXPECT_EQ(r.status, 1);
 }
 
 TEST(Solving, EmptyGridOfEachSizeIsSolved)

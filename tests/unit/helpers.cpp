@@ -3,15 +3,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <getopt.h>
 #include <gtest/gtest.h>
 #include <new>
 #include <pthread.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
 bool fail_allocations = false;
+long state_allocations = 0;
+static long states_left = -1; /* in run_within's child: allocations of a state still allowed */
 bool fail_new = false;
 bool fail_threads = false;
+long fixed_time = -1;
 int threads_made = 0;
 
 /* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer
@@ -60,10 +66,20 @@ void operator delete[](void *p, const std::nothrow_t &) noexcept
     free(p);
 }
 
+constexpr int STATES_RAN_OUT = 77; /* the exit status of run_within's child past its states */
+
 extern "C" void *__real_malloc(size_t size);
 extern "C" void *__wrap_malloc(size_t size)
 {
-    return fail_allocations ? nullptr : __real_malloc(size);
+    if (fail_allocations)
+        return nullptr;
+    if (size == sizeof(sudoku_grid)) {
+        state_allocations++;
+        if (states_left == 0)
+            _exit(STATES_RAN_OUT);
+        states_left -= states_left > 0;
+    }
+    return __real_malloc(size);
 }
 
 extern "C" int __real_pthread_create(pthread_t *thread, const pthread_attr_t *attr,
@@ -76,6 +92,16 @@ extern "C" int __wrap_pthread_create(pthread_t *thread, const pthread_attr_t *at
     int made = __real_pthread_create(thread, attr, start, arg);
     threads_made += made == 0;
     return made;
+}
+
+extern "C" time_t __real_time(time_t *t);
+extern "C" time_t __wrap_time(time_t *t)
+{
+    if (fixed_time < 0)
+        return __real_time(t);
+    if (t != nullptr)
+        *t = fixed_time;
+    return fixed_time;
 }
 
 /* Runs fn with file descriptor fd sent to a temporary file; returns what was written. */
@@ -108,7 +134,8 @@ std::string capture_stderr(const std::function<void()> &fn)
     return capture_fd(STDERR_FILENO, stderr, fn);
 }
 
-grid_ptr read_text(const std::string &text, int *result)
+/* Runs fn with text as standard input, read from its start. */
+static void with_stdin(const std::string &text, const std::function<void()> &fn)
 {
     FILE *tmp = tmpfile();
     fwrite(text.data(), 1, text.size(), tmp);
@@ -116,11 +143,69 @@ grid_ptr read_text(const std::string &text, int *result)
     lseek(fileno(tmp), 0, SEEK_SET);
     int saved = dup(STDIN_FILENO);
     dup2(fileno(tmp), STDIN_FILENO);
-    grid_ptr g(init_grid());
-    int r = parse_in(g.get());
+    fn();
     dup2(saved, STDIN_FILENO);
     close(saved);
     fclose(tmp);
+}
+
+int run_within(long states, const std::function<std::string()> &fn, std::string *out)
+{
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0)
+        abort();
+    fflush(stdout);
+    fflush(stderr);
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipe_ends[0]);
+        states_left = states;
+        std::string text = fn();
+        for (size_t done = 0; done < text.size();) {
+            ssize_t n = write(pipe_ends[1], text.data() + done, text.size() - done);
+            if (n <= 0)
+                _exit(1);
+            done += static_cast<size_t>(n);
+        }
+        _exit(0);
+    }
+    close(pipe_ends[1]);
+    out->clear();
+    char buf[4096];
+    for (ssize_t n; (n = read(pipe_ends[0], buf, sizeof buf)) > 0;)
+        out->append(buf, static_cast<size_t>(n));
+    close(pipe_ends[0]);
+    int status;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) &&
+                (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == STATES_RAN_OUT));
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+main_result run_main(const std::vector<std::string> &args, const std::string &input)
+{
+    std::vector<std::string> words = args;
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    main_result r;
+    with_stdin(input, [&] {
+        r.err = capture_stderr([&] {
+            r.out = capture_stdout([&] {
+                optind = 0; /* a fresh getopt scan */
+                r.status = sudoku_main(static_cast<int>(words.size()), argv.data());
+            });
+        });
+    });
+    return r;
+}
+
+grid_ptr read_text(const std::string &text, int *result)
+{
+    grid_ptr g(init_grid());
+    int r = 0;
+    with_stdin(text, [&] { r = parse_in(g.get()); });
     if (result != nullptr)
         *result = r;
     else

@@ -30,6 +30,19 @@ struct verbose_level {
     }
 };
 
+/* Runs fn in a child process in which the state allocation past the first `states` ends the
+ * process at once; returns 1 after putting what fn returned in *out, or 0 when it ran out. */
+int run_within(long states, const std::function<std::string()> &fn, std::string *out);
+
+/* What a whole run of the program printed, and its exit status. */
+struct main_result {
+    std::string out, err;
+    int status;
+};
+
+/* Runs sudoku_main with args (the program's name first) and input as standard input. */
+main_result run_main(const std::vector<std::string> &args, const std::string &input);
+
 /* Runs parse_in on a fresh root with text as standard input; *result gets its result. */
 grid_ptr read_text(const std::string &text, int *result = nullptr);
 
@@ -83,8 +96,14 @@ inline int32_t &mask_at(sudoku_grid *g, int x, int y)
 /* Makes the next state allocations fail (for the out-of-memory path). */
 extern bool fail_allocations;
 
+/* The blocks of a state's size that malloc has handed out so far: one per guess. */
+extern long state_allocations;
+
 /* Makes operator new throw, as it does when memory runs out (for the learner's). */
 extern bool fail_new;
+
+/* What time() returns while not negative, so that the maker draws a known sequence. */
+extern long fixed_time;
 
 /* Makes pthread_create fail, as it does when the system is out of threads. */
 extern bool fail_threads;

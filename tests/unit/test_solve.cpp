@@ -1,5 +1,7 @@
+#include "exact.h"
 #include "helpers.h"
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -194,7 +196,8 @@ TEST(Solve, DirectSolveOfAGridWithoutSolutionEndsAsTheSearchDoes)
 TEST(Solve, DirectSolveLeavesTheLongDeadBranchesOut)
 {
     /* The slowest grid of the unit grid file (over a thousand passes, many of them in branches
-     * without a solution): the same grid in the end, with fewer guesses counted. */
+     * without a solution): the same grid in the end when the exact solver is asked after
+     * every pass, with fewer than half the guesses made (a guess allocates its state). */
     std::ifstream in(std::string(GRIDS_DIR) + "/" + std::to_string(SIZE) + "x" +
                      std::to_string(SIZE) + ".txt");
     std::string line, slowest;
@@ -211,12 +214,16 @@ TEST(Solve, DirectSolveLeavesTheLongDeadBranchesOut)
     }
     ASSERT_GT(most, 2000) << "no long search among the unit grids of this size";
     grid_ptr step = read_text(slowest), direct = read_text(slowest);
-    sudoku_grid *a = resolv(step.get()), *b = resolv_direct(direct.get(), PATIENCE);
+    long before = state_allocations;
+    sudoku_grid *a = resolv(step.get());
+    long walked = state_allocations - before;
+    sudoku_grid *b = resolv_direct(direct.get(), 1);
+    long skipped = state_allocations - before - walked;
     step.release();
     direct.release();
     EXPECT_EQ(std::vector<int32_t>(a->cell, a->cell + NB_CELLS),
               std::vector<int32_t>(b->cell, b->cell + NB_CELLS));
-    EXPECT_LT(b->forks, a->forks);
+    EXPECT_LT(skipped, walked / 2);
     free_sudoku(a);
     free_sudoku(b);
 }
@@ -245,4 +252,282 @@ TEST(Solve, DirectSolveEndsTheRunWhenTheExactSolverHasNoMemory)
             resolv_direct(root.get(), 1);
         },
         testing::ExitedWithCode(1), "M\351moire insuffisante");
+}
+
+/* What a framed run without steps prints once solve has had root: the framed result (and, with
+ * a level, the puzzle the maker then blanks from it under a fixed clock), or the message of a
+ * grid without solution. Frees every state. */
+static std::string framed_output(grid_ptr root,
+                                 const std::function<sudoku_grid *(sudoku_grid *)> &solve,
+                                 unsigned level)
+{
+    sudoku_grid *result = solve(root.get());
+    if (result == nullptr)
+        return "Grille Impossible\n";
+    root.release();
+    std::string out = capture_stdout([&] {
+        show_nice_grid(result);
+        if (level != 0) {
+            fixed_time = 20261209;
+            offusc_grid(result, level);
+            fixed_time = -1;
+            show_nice_grid(result);
+        }
+    });
+    free_sudoku(result);
+    return out;
+}
+
+static sudoku_grid *counted_as_runs_ask(sudoku_grid *g)
+{
+    return resolv_counted(g, PATIENCE);
+}
+
+static sudoku_grid *counted_asking_each_pass(sudoku_grid *g)
+{
+    return resolv_counted(g, 1);
+}
+
+/* Swaps two values of a grid, when it comes to a guess, so that its first guess takes a value
+ * that leaves no solution: the search then backs out at least once. The techniques treat all
+ * values alike, so the swap changes nothing of where the first guess falls but the value it
+ * takes, the lowest candidate of its cell. */
+static void plant_a_wrong_first_guess(std::vector<int> *values)
+{
+    grid_ptr g = read_text(text_of(*values));
+    while (basic(g.get()) || single_in_row_col(g.get()) || single_in_box(g.get()) ||
+           pointing_pairs(g.get()))
+        ;
+    if (g->unknowns == 0 || check_grid(g.get()) != 0)
+        return;
+    sudoku_grid *child = random_choice(g.get());
+    int x = child->last_x, y = child->last_y, lowest = child->last_value;
+    free(child);
+    int32_t solution[NB_CELLS];
+    for (int left = mask_at(g.get(), x, y); left != 0; left &= left - 1) {
+        int v = get_first_one_pos(left);
+        cell_at(g.get(), x, y) = v;
+        if (exact_solve(g->cell, g->mask, solution) == 0) {
+            for (int &w : *values)
+                w = w == v ? lowest : w == lowest ? v : w;
+            return;
+        }
+    }
+}
+
+TEST(Solve, CountedSolvePrintsWhatTheWholeWalkPrints)
+{
+    /* Grids from a fixed seed, at the clue densities where the step-by-step search backs out
+     * of guesses often; a quarter have a given changed, which often leaves no solution. Those
+     * whose whole walk makes more than a few thousand guesses are passed over (a whole walk
+     * of these can take minutes), so each one left ends within a fraction of a second. A walk
+     * overflows its counters only after about a thousand back-outs, more than most of these
+     * make, so their roots' counters start high, each at 0 or at random between 2^1018 and the
+     * largest double: a solve adds to them as to any, and a few back-outs overflow one or both.
+     * The counted solve then leaves dead branches under infinite counters, walks on while only
+     * one is infinite, and gives up on roots without a solution; it is asked as runs ask it,
+     * and after every pass. */
+    test_random r{20261209};
+    static const int counts[] = {300, 1000, 800}, lows[] = {300, 420, 520},
+                     highs[] = {400, 470, 550};
+    const int count = counts[SQ - 3], low = lows[SQ - 3], high = highs[SQ - 3];
+    int walked = 0, both = 0, one = 0, without = 0;
+    for (int k = 0; k < count; k++) {
+        std::vector<int> values = random_solution(&r);
+        int keep = low + r.below(high - low + 1); /* per mille of clues */
+        for (int &v : values)
+            if (r.below(1000) >= keep)
+                v = 0;
+        if (r.below(4) == 0)
+            change_a_given(&values, &r);
+        else
+            plant_a_wrong_first_guess(&values);
+        grid_ptr root = read_text(text_of(values));
+        ASSERT_EQ(check_grid(root.get()), 0) << text_of(values);
+        for (double *counter : {&root->tests, &root->forks})
+            *counter = r.below(8) == 0 ? 0 : ldexp(1 + r.below(1000) / 1000.0, 1020 + r.below(4));
+        unsigned level = static_cast<unsigned>(r.below(6)); /* 0: no puzzle made */
+        std::string whole;
+        if (!run_within(
+                4000, [&] { return framed_output(copy_of(root.get()), resolv, level); }, &whole))
+            continue;
+        ASSERT_EQ(framed_output(copy_of(root.get()), counted_as_runs_ask, level), whole)
+            << text_of(values);
+        ASSERT_EQ(framed_output(std::move(root), counted_asking_each_pass, level), whole)
+            << text_of(values);
+        bool tests_inf = whole.find("Tests inf\n") != std::string::npos;
+        bool forks_inf = whole.find("Forks inf\n") != std::string::npos;
+        walked++;
+        both += tests_inf && forks_inf;
+        one += tests_inf != forks_inf;
+        without += whole == "Grille Impossible\n";
+    }
+    EXPECT_GT(walked, count * 3 / 4);
+    if (SQ > 3) { /* 9 by 9 grids seldom lead a guess astray */
+        EXPECT_GT(both, count / 16);
+        EXPECT_GT(one, count / 20);
+    }
+    EXPECT_GT(without, count / 20);
+}
+
+#if BOX_SIDE == 4 /* 9 by 9 grids seldom lead a guess that far astray; 25 by 25 ones take long     \
+                     to search for one that does */
+/* Walks the whole search from g at verbose 2 and reads its messages and progress lines up to
+ * the first pass that shows both counters infinite: returns the depth of that state below g,
+ * in guesses, after putting in *tests and *forks what g held then. Returns -1 when no pass
+ * shows them or the walk runs past a few thousand guesses. */
+static int first_infinite_counters(const sudoku_grid *g, double *tests, double *forks)
+{
+    std::string found;
+    if (!run_within(
+            4000,
+            [&] {
+                verbose_level level(2);
+                grid_ptr copy = copy_of(g);
+                std::string trace = capture_stdout([&] {
+                    sudoku_grid *result = resolv(copy.get());
+                    if (result != nullptr && result != copy.get()) {
+                        copy.release();
+                        free_sudoku(result);
+                    }
+                });
+                int depth = 0;
+                double t = 0, f = 0, g_tests = 0, g_forks = 0;
+                for (size_t at = 0; at < trace.size(); at = trace.find('\n', at) + 1) {
+                    if (trace.compare(at, 9, "On choisi") == 0) {
+                        depth++;
+                        g_forks += depth == 1; /* the guess counts in g before the copy */
+                    } else if (trace.compare(at, 10, "Annulation") == 0) {
+                        depth--;
+                    } else if (sscanf(trace.c_str() + at, "Etat: %*d/%*d, Tests: %lf, Fork %lf", &t,
+                                      &f) == 2) {
+                        if (std::isinf(t) && std::isinf(f))
+                            return std::to_string(depth) + " " + std::to_string(g_tests) + " " +
+                                   std::to_string(g_forks);
+                        if (depth == 0) {
+                            g_tests = t;
+                            g_forks = f;
+                        }
+                    }
+                }
+                return std::string("-1 0 0");
+            },
+            &found))
+        return -1;
+    int depth;
+    sscanf(found.c_str(), "%d %lf %lf", &depth, tests, forks);
+    return depth;
+}
+
+TEST(Solve, BranchLeftUnderInfiniteCountersLeavesThemInfiniteInAStateCopiedWithFiniteOnes)
+{
+    /* A root with a solution whose first guess has none: under that guess, a state below it
+     * has both counters overflow while the guess still holds finite ones, which the root's
+     * would not overflow; and once the guess is struck the walk backs out no more. The counted
+     * solve leaves that branch as soon as the counters overflow, from the deep state; the root
+     * must then hold infinite counters, as it does at the end of the whole walk, and not the
+     * sum of its own and the guess's. The root's counters start at 2^1022, so that a few
+     * doublings overflow them. The first grid from a fixed seed that shows all this is
+     * taken. */
+    test_random r{20261210};
+    const double start = ldexp(1, 1022);
+    for (int k = 0; k < 3000; k++) {
+        std::vector<int> values = random_solution(&r);
+        int keep = 420 + r.below(50); /* per mille of clues */
+        for (int &v : values)
+            if (r.below(1000) >= keep)
+                v = 0;
+        plant_a_wrong_first_guess(&values);
+        grid_ptr root = read_text(text_of(values));
+        int32_t solution[NB_CELLS];
+        if (check_grid(root.get()) != 0 || exact_solve(root->cell, root->mask, solution) != 1)
+            continue;
+        grid_ptr stalled = copy_of(root.get());
+        while (basic(stalled.get()) || single_in_row_col(stalled.get()) ||
+               single_in_box(stalled.get()) || pointing_pairs(stalled.get()))
+            ;
+        if (stalled->unknowns == 0)
+            continue;
+        sudoku_grid *guess = random_choice(stalled.get()), *current = guess;
+        grid_ptr alone = copy_of(guess); /* the guess as a root of its own */
+        alone->parent = nullptr;
+        alone->tests = alone->forks = start;
+        double tests, forks;
+        cancel_random_choice(guess, &current); /* strikes the guess in stalled */
+        if (exact_solve(alone->cell, alone->mask, solution) != 0 ||
+            first_infinite_counters(alone.get(), &tests, &forks) < 1 || std::isinf(start + tests) ||
+            std::isinf(start + forks))
+            continue;
+        stalled->tests = stalled->forks = 0;
+        sudoku_grid *rest = resolv(stalled.get());
+        int guesses_in_force = 0;
+        for (const sudoku_grid *s = rest; s != stalled.get(); s = s->parent)
+            guesses_in_force++;
+        bool backed_out = rest->forks != guesses_in_force;
+        stalled.release();
+        free_sudoku(rest);
+        if (backed_out)
+            continue;
+
+        root->tests = root->forks = start;
+        std::string whole = framed_output(copy_of(root.get()), resolv, 0);
+        EXPECT_NE(whole.find("Tests inf\nForks inf\n"), std::string::npos);
+        EXPECT_EQ(framed_output(std::move(root), counted_as_runs_ask, 0), whole);
+        return;
+    }
+    FAIL() << "no grid of the seed shows a branch left under infinite counters";
+}
+#endif
+
+/* What run_main gives, as one string: the status, standard output, then standard error. */
+static std::string whole_run(const std::vector<std::string> &args, const std::string &input)
+{
+    main_result r = run_main(args, input);
+    return std::to_string(r.status) + "\n" + r.out + "-- standard error --\n" + r.err;
+}
+
+TEST(Solve, FramedRunPrintsWhatItsWholeWalkPrints)
+{
+    /* Whole runs with -n, with and without -m (under a fixed clock), against the same runs
+     * made to walk every branch: the lines of a puzzle file of this size, some of whose walks
+     * overflow their counters on their own, and grids from a fixed seed, a quarter of them
+     * without a solution. Those whose whole walk makes more than ten thousand guesses are
+     * passed over. */
+    static const char *const files[] = {"9x9_top95.txt", "16x16_unique_35pct.txt",
+                                        "25x25_blanked.txt"};
+    std::vector<std::string> grids;
+    std::ifstream in(std::string(PUZZLES_DIR) + "/" + files[SQ - 3]);
+    for (std::string line; std::getline(in, line);)
+        grids.push_back(line);
+    test_random r{20261211};
+    for (int k = 0; k < 100; k++) {
+        std::vector<int> values = random_puzzle(&r, SQ == 3 ? 250 : SQ == 4 ? 420 : 520);
+        if (r.below(4) == 0)
+            change_a_given(&values, &r);
+        else
+            plant_a_wrong_first_guess(&values);
+        grids.push_back(text_of(values));
+    }
+    fixed_time = 20261211;
+    int walked = 0, overflowed = 0, without = 0;
+    for (size_t k = 0; k < grids.size(); k++) {
+        std::vector<std::string> args = {"sudoku", "-n"};
+        if (k % 2 == 1)
+            args.insert(args.end(), {"-m", std::to_string(1 + k / 2 % 5)});
+        std::string whole;
+        framed_leaves_dead_branches = 0;
+        bool ended = run_within(
+            10000, [&] { return whole_run(args, grids[k]); }, &whole);
+        framed_leaves_dead_branches = 1;
+        if (!ended)
+            continue;
+        ASSERT_EQ(whole_run(args, grids[k]), whole) << grids[k];
+        walked++;
+        overflowed += whole.find("Tests inf\nForks inf\n") != std::string::npos;
+        without += whole.find("Grille Impossible") != std::string::npos;
+    }
+    fixed_time = -1;
+    EXPECT_GT(walked, static_cast<int>(grids.size()) * 3 / 4);
+    EXPECT_GE(overflowed, SQ > 3 ? 3 : 0);
+    EXPECT_GE(without, 5);
 }
