@@ -854,13 +854,14 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * the counters differ.
  *
  * When the output shows the counters but not the steps (a framed run), resolv_counted walks as
- * resolv does until the counters are settled, then goes as resolv_direct goes. A back-out adds
- * the dropped state's counters to its parent's, and the dropped state began as a copy of the
- * parent, so each back-out at least doubles them: on a long walk they soon overflow to
- * infinity. From the pass where both of the current state's are infinite, every later current
- * state has both infinite too (a guess copies them, a pass adds to them, a back-out adds the
- * child's to the parent's), so the framed output can only read "inf" for both. Before that, the
- * only thing it asks is whether the root has a solution at all: a grid without one prints no
+ * resolv does until the counters are settled. A back-out adds the dropped state's counters to
+ * its parent's, and the dropped state began as a copy of the parent, so each back-out at least
+ * doubles them: on a long walk they soon overflow to infinity. From the pass where both of the
+ * current state's are infinite, every later current state has both infinite too (a guess copies
+ * them, a pass adds to them, a back-out adds the child's to the parent's), so the framed output
+ * can only read "inf" for both, and only the grid is left to find: the run starts again from the
+ * grid as read, with infinite counters, and goes as resolv_direct goes. Before that, the only
+ * thing it asks is whether the root has a solution at all: a grid without one prints no
  * counters.
  */
 
@@ -898,15 +899,22 @@ static int counters_settled(const sudoku_grid *g)
     return std::isinf(g->tests) && std::isinf(g->forks);
 }
 
+/* Frees the states of the chain above g, from current down; returns g. */
+static sudoku_grid *drop_down_to(sudoku_grid *g, sudoku_grid *current)
+{
+    while (current != g) {
+        sudoku_grid *parent = current->parent;
+        free(current);
+        current = parent;
+    }
+    return g;
+}
+
 /* Backs out of the oldest state without a solution in the chain that ends at current, first
- * backing out of the states above it; *sound is the newest state known to have a solution (null
- * for none yet), known one of its solutions, and both move up as far as the chain has
- * solutions. When root_only, only the root g is judged. Returns the new current state, or null,
- * the chain dropped down to g, when g has no solution.
- *
- * Each state left goes through cancel_random_choice, so its counters reach its parent as the
- * walk's own back-outs would bring them: a branch left under infinite counters leaves them
- * infinite in the state the run goes on from, whatever that state held when it was copied. */
+ * dropping the states above it; *sound is the newest state known to have a solution (null for
+ * none yet), known one of its solutions, and both move up as far as the chain has solutions.
+ * When root_only, only the root g is judged. Returns the new current state, or null, the chain
+ * dropped down to g, when g has no solution. */
 static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudoku_grid **sound,
                                      int32_t *known, exact_run *run, int root_only)
 {
@@ -923,7 +931,7 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     if (k < last)
         return current;
     for (int j = 0; j < k; j++)
-        cancel_random_choice(chain[j], &current);
+        free(chain[j]);
     if (chain[k] == g)
         return nullptr;
     cancel_random_choice(chain[k], &current);
@@ -937,10 +945,12 @@ enum { SHOWS_STEPS, SHOWS_COUNTERS, SHOWS_GRID };
  * it leaves the branches that hold none, as far as what the output shows allows: for
  * SHOWS_GRID, every `every` passes after the first guess it backs out of the oldest state
  * without a solution, which is what the step-by-step search comes to in the end, since it backs
- * out of a state exactly when that state has no solution; for SHOWS_COUNTERS, only once the
- * counters are settled (counters_settled), and before that it gives up at once on a root
- * without a solution. */
-static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long every, int shows)
+ * out of a state exactly when that state has no solution. For SHOWS_COUNTERS, given g as it was
+ * read (original), it walks every branch until the counters are settled (counters_settled),
+ * then starts again from original with infinite counters as for SHOWS_GRID; before that it
+ * gives up at once on a root without a solution. */
+static sudoku_grid *solve(sudoku_grid *g, const sudoku_grid *original, int32_t *known,
+                          exact_run *run, long every, int shows)
 {
     sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
     int guessed = 0, settled = shows == SHOWS_GRID;
@@ -971,8 +981,13 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
                 return nullptr;
             cancel_random_choice(current, &current);
             if (!settled && known != nullptr && counters_settled(current)) {
+                current = drop_down_to(g, current);
+                *g = *original;
+                g->tests = g->forks = HUGE_VAL;
                 settled = 1;
-                patience = 1; /* the dead branches around it are worth leaving at once */
+                guessed = 0;
+                sound = nullptr;
+                patience = every;
             }
         } else {
             current->forks += 1;
@@ -990,11 +1005,7 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
         if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
             abort();
         if (++passes > SUDOKU_PASS_BUDGET) {
-            while (current != g) {
-                sudoku_grid *parent = current->parent;
-                free(current);
-                current = parent;
-            }
+            drop_down_to(g, current);
             return nullptr;
         }
 #endif
@@ -1006,15 +1017,16 @@ static sudoku_grid *solve(sudoku_grid *g, int32_t *known, exact_run *run, long e
  * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
-    return solve(g, nullptr, nullptr, 0, SHOWS_STEPS);
+    return solve(g, nullptr, nullptr, nullptr, 0, SHOWS_STEPS);
 }
 
 /* Solves g with the exact solver's help, leaving out what the output does not show. */
 static sudoku_grid *solve_asking(sudoku_grid *g, long every, int shows)
 {
     int32_t known[NB_CELLS];
+    sudoku_grid original = *g;
     exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
-    sudoku_grid *solved = solve(g, known, &run, every, shows);
+    sudoku_grid *solved = solve(g, &original, known, &run, every, shows);
     exact_end(&run);
     return solved;
 }
@@ -1030,7 +1042,9 @@ sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 
 /* Returns the state that resolv returns, with the counters it prints, or null where resolv
  * does: for runs that show the counters but not the steps. It walks as resolv does until both
- * counters are infinite, then as resolv_direct. Before that it asks the exact solver only
+ * counters are infinite, then solves g again as resolv_direct does, from the grid as read with
+ * infinite counters: the step-by-step search ends on the grid that resolv_direct finds, and
+ * with infinite counters. Before that it asks the exact solver only
  * whether g has a solution at all, once, ROOT_DELAY times `every` passes after the first guess:
  * on a grid that has one, which most have, the answer saves nothing, so only walks long enough
  * to make it cheap beside them pay for it. */

@@ -13,7 +13,7 @@
 constexpr int ZERO_CHAR = SQ == 3 ? '0' : '`'; /* value v is written ZERO_CHAR + v */
 
 constexpr long PATIENCE = 1024; /* passes between two calls of the exact solver, in default runs */
-constexpr long ROOT_DELAY = 16; /* times PATIENCE a framed run walks before it asks whether the
+constexpr long ROOT_DELAY = 64; /* times PATIENCE a framed run walks before it asks whether the
                                    root has a solution at all (see resolv_counted) */
 
 /* The rungs of the solving ladder, cheapest first; each keeps its own list of houses to look

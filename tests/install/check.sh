@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the built tree into a scratch folder with the Makefile's own targets, checks the file
 # list, runs each installed program, renders the manual page with every warning on, removes the
-# tree again, and checks the file list of the Debian package.
+# tree again; then builds the Debian package, checks its file list, has lintian accept it (no
+# error, no warning), and installs and purges it with dpkg in a scratch root.
 #   check.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 src=$1 build=$2
@@ -38,15 +39,34 @@ done
 make -s -C "$src" uninstall BUILD="$build" DESTDIR="$tmp/root" >/dev/null
 [ -z "$(find "$tmp/root" -type f)" ] || fail "files left after uninstall"
 
-(cd "$build" && cpack -G DEB -B "$tmp/package" >/dev/null) || fail "cpack"
-dpkg-deb -c "$tmp"/package/*.deb | awk '$1 !~ /^d/ {print $6}' | sort > "$tmp/deb"
+deb=$("$src/package/build-deb.sh" "$src" "$build") || fail "package"
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$tmp/deb"
 cat > "$tmp/expected" <<'LIST'
-./usr/bin/sudoku16
-./usr/bin/sudoku25
-./usr/bin/sudoku9
-./usr/share/man/man6/sudoku16.6
-./usr/share/man/man6/sudoku25.6
-./usr/share/man/man6/sudoku9.6
+./usr/games/sudoku16
+./usr/games/sudoku25
+./usr/games/sudoku9
+./usr/share/doc/sudoku-solver/changelog.gz
+./usr/share/doc/sudoku-solver/copyright
+./usr/share/lintian/overrides/sudoku-solver
+./usr/share/man/man6/sudoku16.6.gz
+./usr/share/man/man6/sudoku25.6.gz
+./usr/share/man/man6/sudoku9.6.gz
 LIST
 diff "$tmp/expected" "$tmp/deb" || fail "package files"
-echo "install, manual page, uninstall and package: ok"
+command -v lintian >/dev/null || fail "lintian is missing (make test-deps installs it)"
+lintian --fail-on error,warning "$deb" 2>/dev/null || fail "lintian on $deb"
+dpkg-deb -f "$deb" Built-Using | grep -q "^cadical (= $(dpkg-query -W -f='${Version}' libcadical-dev))" ||
+    fail "Built-Using names the CaDiCaL the build linked"
+
+# Installed and purged again with dpkg, in a scratch root with a database of its own.
+admin=$tmp/dpkg/var/lib/dpkg
+mkdir -p "$admin/info" "$admin/updates"
+touch "$admin/status"
+dpkg --root="$tmp/dpkg" --log=/dev/null --force-not-root -i "$deb" >/dev/null || fail "dpkg -i"
+(cd "$tmp/dpkg" && find ./usr -type f | sort) | diff "$tmp/expected" - || fail "files dpkg installed"
+out=$("$tmp/dpkg/usr/games/sudoku9" < "$src/examples/9x9_easy.txt") || fail "packaged sudoku9"
+[ "$(printf '%s\n' "$out" | grep -c -x ".\{9\}")" = 9 ] || fail "packaged sudoku9 output"
+dpkg --root="$tmp/dpkg" --log=/dev/null --force-not-root --purge sudoku-solver >/dev/null ||
+    fail "dpkg --purge"
+[ -z "$(find "$tmp/dpkg/usr" -type f 2>/dev/null)" ] || fail "files left after dpkg --purge"
+echo "install, manual page, uninstall, package, lintian and dpkg: ok"
