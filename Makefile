@@ -13,7 +13,8 @@ VALGRIND = valgrind --quiet --error-exitcode=99 --leak-check=full \
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options fuzz_exact9 fuzz_exact16
 
-.PHONY: all deps build programs run test test-sanitizers test-valgrind test-fuzz install uninstall package clean
+.PHONY: all deps test-deps build programs run test test-sanitizers test-threads test-valgrind \
+	test-fuzz install uninstall package clean
 
 all: build
 
@@ -23,6 +24,11 @@ CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 deps:
 	@test -f /usr/include/cadical.hpp || { apt-get update -qq && \
 		DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libcadical-dev >/dev/null; }
+
+# What the tests need beyond the build: lintian, which checks the Debian package.
+test-deps: deps
+	@command -v lintian >/dev/null || { apt-get update -qq && \
+		DEBIAN_FRONTEND=noninteractive apt-get install -y -qq lintian >/dev/null; }
 
 build: deps
 	$(CONFIGURE)
@@ -37,11 +43,11 @@ run: programs
 	$(BUILD)/sudoku9 -n < $(EXAMPLE)
 
 # Every test: the suite on the release build, again on an AddressSanitizer and
-# UndefinedBehaviorSanitizer build, the end-to-end suite under valgrind, and a short fuzz run of
-# each target.
-test: build
+# UndefinedBehaviorSanitizer build, the threaded parts on a ThreadSanitizer build, the
+# end-to-end suite under valgrind, and a short fuzz run of each target.
+test: build test-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	$(MAKE) test-sanitizers test-valgrind test-fuzz
+	$(MAKE) test-sanitizers test-threads test-valgrind test-fuzz
 
 test-sanitizers: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
@@ -49,6 +55,19 @@ test-sanitizers: deps
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) -E install
+
+# The learner answers on a second thread beside the search: the exact solver's unit tests, the
+# end-to-end suite and whole runs on grids that reach the learner, with a second core and
+# narrowed to one, all under ThreadSanitizer, failing on any report.
+TSAN_OPTIONS = halt_on_error=1:exitcode=66:second_deadlock_stack=1
+test-threads: deps
+	cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUDOKU_STATIC=OFF \
+		-DCMAKE_CXX_FLAGS="-fsanitize=thread" >/dev/null
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target sudoku9 sudoku16 sudoku25 unit_tests9 \
+		unit_tests16 unit_tests25 e2e_tests
+	cd $(BUILD)-tsan && TSAN_OPTIONS=$(TSAN_OPTIONS) \
+		ctest --output-on-failure -j $(JOBS) -R '^(sudoku[0-9]+\.Exact\.|e2e\.)'
+	TSAN_OPTIONS=$(TSAN_OPTIONS) tests/threads/check.sh $(BUILD)-tsan ../shared/puzzles
 
 # Valgrind needs dynamically linked programs to watch their allocations.
 test-valgrind: deps
@@ -81,8 +100,9 @@ uninstall:
 	while read -r f || [ -n "$$f" ]; do rm -f "$(DESTDIR)$$f" "$(DESTDIR)$$f.gz"; done \
 		< $(BUILD)/install_manifest.txt
 
+# A Debian binary package of the installed tree (package/build-deb.sh says what goes in it).
 package: build
-	cd $(BUILD) && cpack -G DEB
+	package/build-deb.sh . $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-valgrind $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-tsan $(BUILD)-valgrind $(BUILD)-fuzz

@@ -1,5 +1,7 @@
 #include "run_program.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -56,6 +58,37 @@ TEST(Input, EachRunReadsOneGridAndLeavesTheRestForTheNext)
     EXPECT_EQ(run_program(program(3), {}, "", streams).out, lines9(SOLVED9));
     EXPECT_EQ(run_program(program(3), {}, "", streams).out, lines9(second));
     close(fd);
+}
+
+TEST(Input, TheReadmesShellLoopSolvesAFileOfGridsInOrder)
+{
+    /* The loop the README gives for a file of grids, one per line, run by the shell on the
+     * first puzzles of a file with one solution each, and a line that is refused. */
+    std::vector<std::string> puzzles = read_lines(std::string(PUZZLES_DIR) + "/9x9_top95.txt");
+    std::vector<std::string> answers =
+        read_lines(std::string(PUZZLES_DIR) + "/answers/9x9_top95.txt");
+    if (puzzles.empty())
+        GTEST_SKIP() << "no puzzle files beside the project";
+    char path[] = "/tmp/grids_XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string text, expected;
+    for (size_t k = 0; k < 6; k++) {
+        text += (k == 3 ? "12x" : puzzles[k]) + "\n";
+        expected += k == 3 ? "" : lines9(answers[k].substr(2));
+    }
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+    std::string command = "while IFS= read -r grid; do printf '%s\\n' \"$grid\" | " + program(3) +
+                          "; done < " + path + " 2>/dev/null";
+    FILE *loop = popen(command.c_str(), "r");
+    ASSERT_NE(loop, nullptr);
+    std::string out;
+    for (int c; (c = fgetc(loop)) != EOF;)
+        out += static_cast<char>(c);
+    pclose(loop);
+    unlink(path);
+    EXPECT_EQ(out, expected);
 }
 
 TEST(Input, CarriageReturnsTabsAndEmptyLinesAreSkipped)
