@@ -2,7 +2,8 @@
  * passes of the solve loop and the guesses it made as counters. Only resolv is timed: the
  * copy of the root it works on is made beforehand. Built with SUDOKU_DIRECT (a solver that has
  * resolv_direct), each puzzle also has a benchmark "/default" that times resolv_direct, the
- * solve of a run that shows neither the steps nor the counters.
+ * solve of a run that shows neither the steps nor the counters; with SUDOKU_COUNTED (one that
+ * has resolv_counted), a benchmark "/framed" that times the solve of a framed run.
  *   bench_solveN PUZZLE_FILE [benchmark flags]
  * Built against any version of the solver's source, so that two can be compared. */
 #include "sudoku.h"
@@ -139,6 +140,17 @@ int main(int argc, char **argv)
         };
         benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1) + "/default").c_str(),
                                      run_direct)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+#endif
+#ifdef SUDOKU_COUNTED
+        auto run_counted = [root, tick_rate](benchmark::State &state) {
+            for (auto _ : state)
+                state.SetIterationTime(time_solve(
+                    *root, tick_rate, [](sudoku_grid *g) { return resolv_counted(g, PATIENCE); }));
+        };
+        benchmark::RegisterBenchmark((name + ":" + std::to_string(k + 1) + "/framed").c_str(),
+                                     run_counted)
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
 #endif

@@ -35,8 +35,10 @@ done
 make -s build >/dev/null
 
 echo "In-process solve, median over the puzzles of baseline time / current time: the"
-echo "step-by-step search (resolv) and, where the current tree has it, a default run's solve"
-printf '%-22s %8s %8s %14s %14s %14s\n' file ratio default "baseline (us)" "current (us)" "default (us)"
+echo "step-by-step search (resolv) and, where the current tree has it, a default run's solve;"
+echo "then, where it has one, the median of its step-by-step search's time / a framed run's"
+printf '%-22s %8s %8s %14s %14s %14s %8s\n' file ratio default "baseline (us)" "current (us)" \
+    "default (us)" framed
 for name in "${files[@]}"; do
     case $name in 9x9*) side=9 ;; 16x16*) side=16 ;; *) side=25 ;; esac
     for build in baseline current; do
@@ -48,18 +50,22 @@ import json, statistics, sys
 base, cur = (json.load(open(p))["benchmarks"] for p in sys.argv[1:3])
 for b in base + cur:
     b["name"] = b["name"].replace("/manual_time", "")
-base = {b["name"]: b["real_time"] for b in base if not b["name"].endswith("/default")}
-steps = {c["name"]: c["real_time"] for c in cur if not c["name"].endswith("/default")}
-direct = {c["name"][:-len("/default")]: c["real_time"] for c in cur if c["name"].endswith("/default")}
+def path(b):
+    return b["name"].rsplit("/", 1)[1] if "/" in b["name"] else "steps"
+base = {b["name"]: b["real_time"] for b in base if path(b) == "steps"}
+steps = {c["name"]: c["real_time"] for c in cur if path(c) == "steps"}
+direct = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "default"}
+framed = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "framed"}
 med = statistics.median
 ratio = med(base[n] / steps[n] for n in base)
+line = "%-22s %8.2f " % (sys.argv[3], ratio)
 if direct:
-    print("%-22s %8.2f %8.2f %14.1f %14.1f %14.1f" % (sys.argv[3], ratio,
-          med(base[n] / direct[n] for n in base), med(base.values()), med(steps.values()),
-          med(direct.values())))
+    line += "%8.2f %14.1f %14.1f %14.1f" % (med(base[n] / direct[n] for n in base),
+            med(base.values()), med(steps.values()), med(direct.values()))
 else:
-    print("%-22s %8.2f %8s %14.1f %14.1f %14s" % (sys.argv[3], ratio, "-", med(base.values()),
-          med(steps.values()), "-"))
+    line += "%8s %14.1f %14.1f %14s" % ("-", med(base.values()), med(steps.values()), "-")
+line += " %8.3f" % med(steps[n] / framed[n] for n in steps) if framed else " %8s" % "-"
+print(line)
 PY
 done
 
