@@ -2,6 +2,8 @@
 #ifndef FUZZ_COMMON_H
 #define FUZZ_COMMON_H
 
+#include "exact.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
+    exact_strict = 1; /* engines that disagree are a fault to report */
     return freopen("/dev/null", "w", stdout) == nullptr;
 }
 

@@ -1,8 +1,11 @@
 /* Fuzz target: the exact solver's answer on an arbitrary state against a plain depth-first
- * search. Each input byte shapes one cell of a complete grid, in reading order: kept, blanked
+ * search. The first byte picks the run: the learner alone, the search alone without a limit,
+ * the run's own policy as the programs have it, or that policy with a few contradictions only
+ * (1 to 64, from the same byte), so that the learner answers with the search beside it on a
+ * thread. Each later byte shapes one cell of a complete grid, in reading order: kept, blanked
  * with some candidates struck, or given another value (which may break the grid); the cells
- * past the input stay as they were. The state is asked twice in one run, the learner taking
- * every question: as the run's root, then with one more cell guessed. */
+ * past the input stay as they were. The state is asked twice in one run: as the run's root,
+ * then with one more cell guessed. Engines that disagree abort. */
 #include "exact.h"
 #include "plain_search.h"
 
@@ -38,8 +41,19 @@ static void check(exact_run *run, const int32_t *cell, const int32_t *mask)
             abort();
 }
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    exact_strict = 1;
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    if (size == 0)
+        return 0;
+    int way = data[0] % 4, few = 1 + data[0] / 4;
+    data++;
+    size--;
     int32_t cell[NB_CELLS], mask[NB_CELLS];
     int blanks = 0;
     for (int i = 0; i < NB_CELLS; i++) {
@@ -57,7 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     exact_run run = exact_begin(cell, mask);
-    run.patience = 0;
+    if (way == 0)
+        run.trusted = LEARNER_ENGINE;
+    else if (way == 1)
+        run.trusted = SEARCH_ENGINE;
+    else if (way == 3)
+        run.contradictions = few;
     check(&run, cell, mask);
     for (int i = 0; i < NB_CELLS; i++)
         if (cell[i] == 0 && mask[i] != 0) {

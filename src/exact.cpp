@@ -13,17 +13,13 @@
  */
 #include "exact.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <pthread.h>
 #include <sched.h>
 #include <unistd.h>
-
-/* 0 in a build without the learner (see the questions of a run, below). */
-#ifndef EXACT_LEARNER
-#define EXACT_LEARNER 1
-#endif
 
 constexpr int NB_HOUSES = 3 * SIZE; /* rows, then columns, then boxes */
 constexpr int PLACED = 1;           /* bit 0 of a cell's set: the cell holds its one value */
@@ -38,14 +34,11 @@ struct houses {
 static constexpr houses make_houses()
 {
     houses h{};
-    for (int x = 0; x < SIZE; x++)
-        for (int y = 0; y < SIZE; y++) {
-            int i = x * SIZE + y, box = x / SQ * SQ + y / SQ;
-            h.cells[y][x] = h.cells[SIZE + x][y] = static_cast<int16_t>(i);
-            h.cells[2 * SIZE + box][y % SQ * SQ + x % SQ] = static_cast<int16_t>(i);
-            h.of[i][0] = static_cast<int8_t>(y);
-            h.of[i][1] = static_cast<int8_t>(SIZE + x);
-            h.of[i][2] = static_cast<int8_t>(2 * SIZE + box);
+    for (int house = 0; house < NB_HOUSES; house++)
+        for (int j = 0; j < SIZE; j++) {
+            int i = house_cell(house, j);
+            h.cells[house][j] = static_cast<int16_t>(i);
+            h.of[i][house / SIZE] = static_cast<int8_t>(house);
         }
     return h;
 }
@@ -73,12 +66,6 @@ struct search {
     const std::atomic<int> *stop; /* once set, the search gives up; or null */
     long weight[NB_HOUSES];
 };
-
-/* Returns 1 when the set holds exactly one value. */
-static int single(int set)
-{
-    return set != 0 && (set & (set - 1)) == 0;
-}
 
 /* Returns, and takes out of the set, its first house; -1 when it is empty. */
 static int take_house(house_set *s)
@@ -141,7 +128,7 @@ static int fill(search *s, board *b, int i, int v)
                 touch(b, p);
                 if (b->cand[p] == 0)
                     return fail(s, HOUSES.of[c][d]);
-                if (single(b->cand[p]))
+                if (single_value(b->cand[p]))
                     queue[n++] = static_cast<int16_t>(p);
             }
     }
@@ -158,7 +145,7 @@ static int strike(search *s, board *b, int i, int bits, int h)
     touch(b, i);
     if (b->cand[i] == 0)
         return fail(s, h);
-    return !single(b->cand[i]) || fill(s, b, i, __builtin_ctz(b->cand[i]));
+    return !single_value(b->cand[i]) || fill(s, b, i, __builtin_ctz(b->cand[i]));
 }
 
 /* Fills each value that only one empty cell of house h can take. Returns 0 on a
@@ -304,17 +291,6 @@ static int match_house(search *s, board *b, int h)
     return 1;
 }
 
-/* Returns the values found in exactly one of the SQ sets. */
-static int once_in(const int *sets)
-{
-    int seen = 0, twice = 0;
-    for (int k = 0; k < SQ; k++) {
-        twice |= seen & sets[k];
-        seen |= sets[k];
-    }
-    return seen & ~twice;
-}
-
 /* Returns the cell at place j of line (a row when d is 0, a column when 1). */
 static int cell_of(int d, int line, int j)
 {
@@ -426,7 +402,7 @@ static int branch_cell(const search *s, const board *b)
             int i = x * SIZE + y;
             if (b->cand[i] & PLACED)
                 continue;
-            long count = __builtin_popcount(b->cand[i]), weight = 1;
+            long count = count_values(b->cand[i]), weight = 1;
             for (int d = 0; d < 3; d++)
                 weight += s->weight[HOUSES.of[i][d]];
             if (best < 0 || count * best_weight < best_count * weight) {
@@ -499,7 +475,7 @@ static int depth_first(const int32_t *cell, const int32_t *mask, int32_t *soluti
     for (int i = 0; i < NB_CELLS; i++)
         root->cand[i] = cell[i] != 0 ? 1 << cell[i] : mask[i] & ALL_VALUES;
     for (int i = 0; i < NB_CELLS && found; i++)
-        if (root->cand[i] == 0 || (!(root->cand[i] & PLACED) && single(root->cand[i]) &&
+        if (root->cand[i] == 0 || (!(root->cand[i] & PLACED) && single_value(root->cand[i]) &&
                                    !fill(&s, root, i, __builtin_ctz(root->cand[i]))))
             found = 0;
     found = found ? explore(&s, 0, solution) : 0;
@@ -527,31 +503,106 @@ static int solves(const int32_t *cell, const int32_t *mask, const int32_t *solut
 
 /* ============================ The questions of a run ============================
  *
- * The search answers a question alone when it can within the run's patience, as it does most
- * of them; past that the learner (learn.cpp) takes it, with what it learned from the run's
- * earlier questions. A "no" of the learner stands. After its "yes" the search is given some
- * more patience to find a solution of its own: the search branches as the step-by-step search
- * guesses (few candidates, the lowest value first), so that its solution goes through more of
- * the guesses to come than the learner's would, and answers for the states they make without a
- * question; once it finds none in time, the run stops giving it more and hands the questions
- * that follow to the learner sooner. The learner's solution is checked against the state; were
- * one ever wrong, the search would answer in its place, without a limit.
+ * The search answers a question alone when it can within the run's contradictions, as it does
+ * most of them; past that the learner (learn.cpp) takes it, with what it learned from the run's
+ * earlier questions. After the learner's yes the search goes on a while (a factor of its
+ * contradictions, by phase) to find a solution of its own, for what the caller does with a
+ * solution: it asks about its guesses in force from the oldest, and a solution of one state
+ * that goes through the next guess answers for that state too, without a question
+ * (has_solution in sudoku.cpp). The search branches as the step-by-step search guesses (few
+ * candidates, the lowest value first), so its solution goes through more of the guesses to come
+ * than the learner's and saves the most questions; once such a search finds none in time, the
+ * run stops waiting for it (PHASE_GIVEN_UP) and hands the questions that follow to the learner
+ * sooner. The figures are in bench/README.md: "The search's node, and the search after the
+ * learner's yes" and "The search's patience after the first yes".
  *
  * While the learner works on a question, on a thread of its own, that search already runs on
- * the caller's: the run then takes the longer of the two rather than both in turn. The run
- * still waits for the learner's answer and, after a yes, for the search's end, and uses them
- * as it would one after the other; a no stops the search, whose answer is then not needed. So
- * every question of a run takes the same path whichever of the two ends first. A process
- * that may run on one core only runs the two one after the other, on the same path.
+ * the caller's ("The learner on a thread of its own"); a process that may run on one core only
+ * runs the two in turn ("One core: the learner and the search in turn"). Either way the run
+ * settles the two answers as it would one after the other, so each question takes the same
+ * path whichever ends first.
  *
- * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search
- * answers every question long before its patience runs out, and whose runs would otherwise pay
- * for the learner's library starting up. Its search then answers everything, without a limit.
+ * Every yes is checked against the state before it is used: a checked solution proves it. Two
+ * engines that disagree prove that one erred, and a learner that fails leaves its library in a
+ * state nobody knows: such an engine is left out of the run (the learner freed), which goes on
+ * with the other, or, with neither, tells the caller to do without. What the run does with each
+ * outcome:
+ *
+ *   the search, within its contradictions  the run
+ *   yes, checked                           yes, with the search's solution
+ *   yes that fails its check               leaves the search out; the learner takes the question
+ *   no                                     no
+ *   gave up                                the learner takes it, the search beside it:
+ *
+ *   the learner           the search beside or after it    the run
+ *   yes, checked          yes, checked                     yes, the search's; PHASE_ALIGNED
+ *   yes, checked          gave up, or memory ran out       yes, the learner's; PHASE_GIVEN_UP
+ *   yes, checked          no, or a yes that fails          yes, the learner's; leaves the
+ *                                                          search out
+ *   no                    yes, checked                     yes, the search's; leaves the
+ *                                                          learner out
+ *   no                    anything else                    no
+ *   yes that fails, or    yes, checked                     yes, the search's; leaves the
+ *     failed                                               learner out
+ *   yes that fails, or    anything else                    leaves the learner out; the search
+ *     failed (not memory)                                  answers, without a limit
+ *   memory ran out        anything else                    leaves the learner out; memory ran
+ *                                                          out
+ *
+ * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search answers
+ * every question long before its contradictions run out, and whose runs would otherwise pay for
+ * the learner's library starting up. Its search then answers everything, without a limit.
  */
+
+answer_filter *exact_filter = nullptr;
+int exact_strict = 0;
+long exact_first_contradictions = SEARCH_CONTRADICTIONS;
+
+constexpr int NOT_RUN = 3; /* the answer of a search beside the learner that did not run */
+constexpr int FAILED = -2; /* learner_solve's answer when its library fails, not for memory */
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask)
 {
-    return exact_run{cell, mask, EXACT_PATIENCE, nullptr, FIRST_ALIGN, nullptr, nullptr};
+    exact_run run{};
+    run.root_cell = cell;
+    run.root_mask = mask;
+    run.contradictions = exact_first_contradictions;
+    run.phase = PHASE_FIRST_YES;
+    run.trusted = EXACT_LEARNER ? SEARCH_ENGINE | LEARNER_ENGINE : SEARCH_ENGINE;
+    return run;
+}
+
+/* Returns an engine's answer as the run is to take it: through the test filter, if set. */
+static int heard(int engine, int found, int32_t *solution)
+{
+    return exact_filter != nullptr ? exact_filter(engine, found, solution) : found;
+}
+
+/* Leaves an engine out of the run for good (the learner freed), after it erred or failed; an
+ * error aborts the run where exact_strict says so. */
+static void leave_out(exact_run *run, int engine, int erred)
+{
+    if (erred && exact_strict)
+        abort();
+    run->trusted &= ~engine;
+    if constexpr (EXACT_LEARNER)
+        if (engine == LEARNER_ENGINE) {
+            learner_free(run->sat);
+            run->sat = nullptr;
+        }
+}
+
+/* Returns the search's answer within limit contradictions (negative: none), a yes checked; a
+ * yes that fails its check leaves the search out and comes back as GAVE_UP. */
+static int search_checked(exact_run *run, int engine, const int32_t *cell, const int32_t *mask,
+                          int32_t *solution, long limit)
+{
+    int found = heard(engine, depth_first(cell, mask, solution, limit), solution);
+    if (found == 1 && !solves(cell, mask, solution)) {
+        leave_out(run, SEARCH_ENGINE, 1);
+        return GAVE_UP;
+    }
+    return found;
 }
 
 /* One question to the learner, answered on a thread of its own or the caller's. */
@@ -584,44 +635,97 @@ static void *ask_learner(void *arg)
     return nullptr;
 }
 
+/* Has the learner answer the job's question, with the search beside it on the caller's thread
+ * for up to limit contradictions when that may run at once (not on one core, nor when no
+ * thread can be had). Returns the search's answer (own: its solution), or NOT_RUN; the
+ * learner's thread, if made, is joined before it returns. */
+static int learner_with_search(learner_job *job, long limit, int32_t *own)
+{
+    pthread_t thread;
+    if (limit == 0 || !cores_to_spare() ||
+        pthread_create(&thread, nullptr, ask_learner, job) != 0) {
+        ask_learner(job);
+        return NOT_RUN;
+    }
+    int found = depth_first(job->cell, job->mask, own, limit, &job->stop);
+    pthread_join(thread, nullptr);
+    return found;
+}
+
+/* Settles the learner's answer (in job) and the search's beside it (searched, own), running
+ * that search after the learner's yes when it did not run beside it, as the table above says.
+ * Returns the run's answer, with its solution in solution. */
+static int settle(exact_run *run, learner_job *job, int searched, long limit, const int32_t *cell,
+                  const int32_t *mask, int32_t *own, int32_t *solution)
+{
+    if (searched != NOT_RUN)
+        searched = heard(BESIDE_ENGINE, searched, own);
+    int learned = heard(LEARNER_ENGINE, job->found, job->solution);
+    if (learned == 1 && searched == NOT_RUN && limit != 0)
+        searched = heard(BESIDE_ENGINE, depth_first(cell, mask, own, limit), own);
+    if (searched == 1 && !solves(cell, mask, own)) {
+        leave_out(run, SEARCH_ENGINE, 1);
+        searched = 0;
+    }
+    if (learned == 1 && !solves(cell, mask, job->solution)) {
+        leave_out(run, LEARNER_ENGINE, 1);
+        learned = FAILED;
+    }
+    if (learned < 0 && (run->trusted & LEARNER_ENGINE))
+        leave_out(run, LEARNER_ENGINE, 0);
+    if (searched == 1) {
+        if (learned == 0)
+            leave_out(run, LEARNER_ENGINE, 1); /* a no against a checked yes */
+        else if (learned == 1)
+            run->phase = PHASE_ALIGNED;
+        memcpy(solution, own, sizeof own[0] * NB_CELLS);
+        return 1;
+    }
+    if (learned == 0)
+        return 0;
+    if (learned < 0)
+        return learned == EXACT_NO_MEMORY ? EXACT_NO_MEMORY : exact_ask(run, cell, mask, solution);
+    if (searched == 0 && (run->trusted & SEARCH_ENGINE))
+        leave_out(run, SEARCH_ENGINE, 1); /* a no against a checked yes */
+    if (limit != 0)
+        run->phase = PHASE_GIVEN_UP;
+    memcpy(solution, job->solution, sizeof solution[0] * NB_CELLS);
+    return 1;
+}
+
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
 {
-    if constexpr (!EXACT_LEARNER)
-        return depth_first(cell, mask, solution, -1);
-    else {
-        long patience = run->patience;
-        if (run->align == 0 && patience > GIVEN_UP_PATIENCE)
-            patience = GIVEN_UP_PATIENCE;
-        int found = depth_first(cell, mask, solution, patience);
-        if (found != GAVE_UP)
-            return found;
+    int search = run->trusted & SEARCH_ENGINE;
+    if (!EXACT_LEARNER || !(run->trusted & LEARNER_ENGINE)) {
+        if (!search)
+            return EXACT_NO_ENGINE;
+        int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, -1);
+        return found == GAVE_UP ? EXACT_NO_ENGINE : found;
+    }
+    if constexpr (EXACT_LEARNER) {
+        long limit = !search ? 0
+                     : run->phase == PHASE_GIVEN_UP
+                         ? std::min(run->contradictions, GIVEN_UP_CONTRADICTIONS)
+                         : run->contradictions;
+        if (limit != 0) {
+            int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, limit);
+            if (found != GAVE_UP)
+                return found;
+        }
         if (run->sat == nullptr)
             run->sat = learner_new(run->root_cell, run->root_mask, run->hook, run->context);
         if (run->sat == nullptr)
-            return -1;
+            return EXACT_NO_MEMORY;
         learner_job job{run->sat, cell, mask, 0, {}, {0}};
         int32_t own[NB_CELLS];
-        long align = run->patience * run->align;
-        pthread_t thread;
-        int beside = align != 0 && cores_to_spare() &&
-                     pthread_create(&thread, nullptr, ask_learner, &job) == 0;
-        if (beside) {
-            found = depth_first(cell, mask, own, align, &job.stop);
-            pthread_join(thread, nullptr);
-        } else
-            ask_learner(&job);
-        if (job.found != 1)
-            return job.found;
-        if (!solves(cell, mask, job.solution))
-            return depth_first(cell, mask, solution, -1);
-        if (!beside)
-            found = depth_first(cell, mask, own, align);
-        if (found < 0)
-            return -1;
-        run->align = found == 1 ? ALIGN_PATIENCE : 0;
-        memcpy(solution, found == 1 ? own : job.solution, sizeof own);
-        return 1;
+        /* the search may have been left out just now */
+        long after = !(run->trusted & SEARCH_ENGINE) || run->phase == PHASE_GIVEN_UP ? 0
+                     : run->phase == PHASE_FIRST_YES ? run->contradictions * FIRST_YES_FACTOR
+                                                     : run->contradictions * ALIGNED_FACTOR;
+        int searched = learner_with_search(&job, after, own);
+        return settle(run, &job, searched, after, cell, mask, own, solution);
     }
+    return EXACT_NO_ENGINE;
 }
 
 void exact_end(exact_run *run)

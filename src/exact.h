@@ -8,47 +8,71 @@
 #include "geometry.h"
 #include "learn.h"
 
+/* 0 in a build without the learner (see "The questions of a run" in exact.cpp). */
+#ifndef EXACT_LEARNER
+#define EXACT_LEARNER 1
+#endif
+
 #include <cstdint>
 
-/* Contradictions a depth-first search meets before it hands its question to the learner: most
- * questions end well before, and the search's solutions go through more of the step-by-step
- * search's guesses than the learner's (see exact_ask). */
-constexpr long EXACT_PATIENCE = 1000;
+/* The run's policy (see "The questions of a run" in exact.cpp), in contradictions the search
+ * may meet on one question, and in factors of those. */
+constexpr long SEARCH_CONTRADICTIONS = 1000; /* before it hands the question to the learner:
+                                                most questions end well before */
+constexpr long FIRST_YES_FACTOR = 8; /* after the learner's first yes, whose solution the most
+                                        guesses are still to go through, this many times more */
+constexpr long ALIGNED_FACTOR = 4;   /* after each later yes, this many times more */
+constexpr long GIVEN_UP_CONTRADICTIONS = 100; /* before the learner, once a search after a yes
+                                                 found nothing: it would rarely answer, and the
+                                                 learner answers in about the time it gives up */
 
-/* After the learner's yes, a search may meet this many times more contradictions to find its
- * own solution; after the first yes of a run, whose solution the most guesses are still to go
- * through, FIRST_ALIGN times more. Once such a search gives up, the run stops trying: its
- * states are too hard for the search to solve where the learner does. */
-constexpr long ALIGN_PATIENCE = 4;
-constexpr long FIRST_ALIGN = 8;
+/* Where a run stands in its policy: what the search is given beside the learner. */
+enum exact_phase {
+    PHASE_FIRST_YES, /* no yes of the learner yet */
+    PHASE_ALIGNED,   /* each search after a yes has found a solution of its own */
+    PHASE_GIVEN_UP,  /* one has not: no more searches after a yes, and shorter ones before */
+};
 
-/* From then on a search meets at most GIVEN_UP_PATIENCE contradictions before it hands its
- * question to the learner: with the full patience it would rarely answer, and the learner
- * answers most of these questions in about the time the search would take to give up. */
-constexpr long GIVEN_UP_PATIENCE = 100;
+/* The engines of a run, as bits: those exact_run trusts, and those exact_filter hears from
+ * (BESIDE_ENGINE: the search beside or after the learner). */
+enum { SEARCH_ENGINE = 1, LEARNER_ENGINE = 2, BESIDE_ENGINE = 4 };
 
 /* The questions of one run: states that all derive from one root state by guesses and strikes,
  * so that every solution of such a state is one of the root's. */
 struct exact_run {
     const int32_t *root_cell; /* the root state, read when the learner is made; may change */
     const int32_t *root_mask; /* meanwhile, by strikes that no solution of it uses */
-    long patience;            /* contradictions a search may meet, see EXACT_PATIENCE; < 0:
-                                 no limit and no learner; 0: the learner alone */
-    learner *sat;             /* made at the first question a search gives up on; else null */
-    long align;               /* times its patience the search may meet after the learner's
-                                 yes: FIRST_ALIGN, then ALIGN_PATIENCE, or 0 once given up */
+    long contradictions;      /* the search may meet before the learner takes the question
+                                 (both trusted); 0: the learner at once */
+    int phase;                /* an exact_phase */
+    int trusted;              /* the engines still asked: one that erred or failed is left out,
+                                 SEARCH_ENGINE alone searching without a limit */
+    learner *sat;             /* made at the first question the search gives up on; else null */
     learned_hook *hook;       /* passed to the learner, for tests; or null */
     void *context;
 };
 
-/* A run for the root state (cell, mask) with the default patience; end it with exact_end. */
+/* What exact_ask returns besides 1 (a solution) and 0 (none). */
+constexpr int EXACT_NO_MEMORY = -1; /* memory ran out */
+constexpr int EXACT_NO_ENGINE = -2; /* every engine erred: the caller must do without */
+
+/* Test hooks, which the programs never set. exact_filter, when set, hears each engine's answer
+ * before the run uses it and returns the answer the run is to take, after changing the
+ * solution if it likes: a test makes an engine lie with it. With exact_strict set, the run
+ * aborts where an engine errs, so that the fuzzers report it. */
+typedef int answer_filter(int engine, int found, int32_t *solution);
+extern answer_filter *exact_filter;
+extern int exact_strict;
+extern long exact_first_contradictions; /* what exact_begin gives a run; tests lower it */
+
+/* A run for the root state (cell, mask), both engines trusted; end it with exact_end. */
 exact_run exact_begin(const int32_t *cell, const int32_t *mask);
 
 /* Given the cells (0 = empty) and the candidate masks of a state of the run, both indexed
  * x * SIZE + y, returns 1 and writes a solution (every cell's value, same indexing) when the
- * state has one; 0 when it has none, and -1 when memory ran out, leaving solution as it was.
- * A solution keeps every filled cell and gives each empty cell one of its candidates, no
- * value twice in a row, column or box. */
+ * state has one; 0 when it has none; EXACT_NO_MEMORY or EXACT_NO_ENGINE, leaving solution as it
+ * was. A solution keeps every filled cell and gives each empty cell one of its candidates, no
+ * value twice in a row, column or box; each one is checked before it is given. */
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution);
 
 /* Frees what the run learned. */

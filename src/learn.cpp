@@ -9,7 +9,8 @@
  * literal) or strikes candidates (one negated literal each), as assumptions of one question.
  *
  * This is the one file built with exceptions: CaDiCaL reports memory running out by throwing,
- * and the throw ends here, as -1.
+ * as the C++ library does other failures, and every throw ends here: as -1 for memory, -2 for
+ * anything else, or as no learner at all.
  */
 #include "learn.h"
 
@@ -124,7 +125,7 @@ learner *learner_new(const int32_t *cell, const int32_t *mask, learned_hook *hoo
             l->sat->connect_learner(e);
         }
         return l;
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         learner_free(l);
         return nullptr;
     }
@@ -178,6 +179,8 @@ int learner_solve(learner *l, const int32_t *cell, const int32_t *mask, int32_t 
         return 1;
     } catch (const std::bad_alloc &) {
         return -1;
+    } catch (...) {
+        return -2;
     }
 }
 
@@ -185,7 +188,10 @@ void learner_free(learner *l)
 {
     if (l == nullptr)
         return;
-    delete l->sat;
+    try {
+        delete l->sat;
+    } catch (...) { /* nothing more can be done for it */
+    }
     delete l->export_to;
     delete l;
 }

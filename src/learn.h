@@ -19,11 +19,12 @@ struct learner;
 typedef void learned_hook(void *context, const int *literals, int size);
 
 /* Returns a learner for the root state (cells, 0 = empty, and candidate masks, indexed x * SIZE
- * + y), or null when memory runs out. hook may be null. */
+ * + y), or null when memory runs out (or the library fails otherwise). hook may be null. */
 learner *learner_new(const int32_t *cell, const int32_t *mask, learned_hook *hook, void *context);
 
 /* Whether the state (cell, mask) has a solution that is also one of the root's: 1 after writing
- * it into solution, 0 when it has none, -1 when memory runs out. */
+ * it into solution, 0 when it has none, -1 when memory runs out, -2 when the library fails
+ * otherwise. After -1 or -2 the learner is fit only to be freed. */
 int learner_solve(learner *l, const int32_t *cell, const int32_t *mask, int32_t *solution);
 
 void learner_free(learner *l);

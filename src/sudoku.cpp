@@ -172,14 +172,7 @@ sudoku_grid *init_grid(void)
 /* Returns the box of cell (x, y), boxes numbered down the leftmost band of columns first. */
 int getsqr(unsigned x, unsigned y)
 {
-    return static_cast<int>(x / SQ * SQ + y / SQ);
-}
-
-/* Returns 1 when mask holds exactly one value. */
-static int single_value(int mask)
-{
-    int values = mask & ALL_VALUES;
-    return values != 0 && (values & (values - 1)) == 0;
+    return box_of(static_cast<int>(x), static_cast<int>(y));
 }
 
 /* Notes that the candidates of the empty cell (x, y) shrank: for the later rungs in its row,
@@ -250,15 +243,10 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
         note_changes(g, RUNG_BASIC, 1 << y, 1 << x, 1 << b);
 }
 
-/* Returns the number of values (bits 1 to SIZE) in mask. Counted by halves, quarters and
- * bytes: the plain x86-64 instruction set has no population count, and the compiler's
- * fallback is a library call. */
+/* Returns the number of values (bits 1 to SIZE) in mask. */
 int count_ones(int mask)
 {
-    unsigned v = static_cast<unsigned>(mask & ALL_VALUES);
-    v = v - ((v >> 1) & 0x55555555u);
-    v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
-    return static_cast<int>((((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24);
+    return count_values(mask);
 }
 
 /* Returns the lowest value in mask, or 0 when it holds none. */
@@ -708,15 +696,6 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
     return struck;
 }
 
-/* Returns the values found in exactly one of the SQ masks. */
-static int once_in_lines(const int *masks)
-{
-    int seen = 0, twice = 0;
-    for (int k = 0; k < SQ; k++)
-        tally(masks[k], &seen, &twice);
-    return seen & ~twice;
-}
-
 /* Pointing pairs and triples: when the two or three cells of a box that can take a value lie
  * on one line, the value leaves the rest of that line. Returns the number of candidates
  * struck.
@@ -754,7 +733,7 @@ int pointing_pairs(sudoku_grid *g)
                     fours |= twos & carry;
                     twos ^= carry;
                 }
-            int one_col = once_in_lines(cols), one_row = once_in_lines(rows);
+            int one_col = once_in(cols), one_row = once_in(rows);
             int pointing = twos & ~fours & ~held & ALL_VALUES & (one_col | one_row);
             for (; pointing != 0; pointing &= pointing - 1) {
                 int v = get_first_one_pos(pointing), bit = 1 << v;
@@ -879,15 +858,16 @@ static long candidates_left(const sudoku_grid *g)
 }
 #endif
 
-/* Returns 1 when the state g has a solution, else 0. known holds a solution of g's parent (of
- * nothing, at the root); the exact solver is asked only when that one does not go through g's
- * guess, and then puts one of g's solutions in known. */
+/* Returns 1 when the state g has a solution, 0 when it has none, or EXACT_NO_ENGINE when the
+ * exact solver can no longer say. known holds a solution of g's parent (of nothing, at the
+ * root); the exact solver is asked only when that one does not go through g's guess, and then
+ * puts one of g's solutions in known. */
 static int has_solution(const sudoku_grid *g, int32_t *known, exact_run *run)
 {
     if (g->parent != nullptr && known[g->last_x * SIZE + g->last_y] == g->last_value)
         return 1;
     int found = exact_ask(run, g->cell, g->mask, known);
-    if (found < 0)
+    if (found == EXACT_NO_MEMORY)
         out_of_memory();
     return found;
 }
@@ -921,14 +901,14 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     if (root_only && *sound != nullptr)
         return current;
     sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound: a state per guess */
-    int n = 0;
-    for (sudoku_grid *s = current; s != *sound; s = s->parent)
-        chain[n++] = s;
+    int n = 0, found = 1;
+    for (sudoku_grid *s = current; s != *sound && s != nullptr; s = s->parent)
+        chain[n++] = s; /* past g only if *sound had gone: then g is judged too */
     int k = n - 1, last = root_only ? n - 1 : 0; /* judged from the oldest: a solution of each
                                                      state helps to judge the next */
-    while (k >= last && has_solution(chain[k], known, run))
+    while (k >= last && (found = has_solution(chain[k], known, run)) == 1)
         *sound = chain[k--];
-    if (k < last)
+    if (k < last || found == EXACT_NO_ENGINE)
         return current;
     for (int j = 0; j < k; j++)
         free(chain[j]);
@@ -999,6 +979,8 @@ static sudoku_grid *solve(sudoku_grid *g, const sudoku_grid *original, int32_t *
             current = drop_dead_branch(g, current, &sound, known, run, !settled);
             if (current == nullptr)
                 return nullptr;
+            if (run->trusted == 0)
+                known = nullptr; /* no engine left to ask: the walk goes on alone */
             patience = every;
         }
 #ifdef SUDOKU_PASS_BUDGET

@@ -23,7 +23,7 @@ struct plain_search {
 static inline int plain_taken(const plain_search *p, int i)
 {
     int x = i / SIZE, y = i % SIZE;
-    return p->row[y] | p->col[x] | p->box[x / SQ * SQ + y / SQ];
+    return p->row[y] | p->col[x] | p->box[box_of(x, y)];
 }
 
 /* Returns the candidates of empty cell i that its houses allow. */
@@ -38,7 +38,7 @@ static inline void plain_toggle(plain_search *p, int i, int v)
     int x = i / SIZE, y = i % SIZE;
     p->row[y] ^= 1 << v;
     p->col[x] ^= 1 << v;
-    p->box[x / SQ * SQ + y / SQ] ^= 1 << v;
+    p->box[box_of(x, y)] ^= 1 << v;
 }
 
 static inline void plain_explore(plain_search *p);

@@ -1,5 +1,7 @@
 #include "helpers.h"
 
+#include "exact.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <pthread.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -16,14 +19,22 @@ bool fail_allocations = false;
 long state_allocations = 0;
 static long states_left = -1; /* in run_within's child: allocations of a state still allowed */
 bool fail_new = false;
+bool fail_new_otherwise = false;
+struct library_failure { /* what fail_new_otherwise throws: no standard exception */
+};
 bool fail_threads = false;
 long fixed_time = -1;
+
+/* In the tests, engines that disagree abort the run (the Disagree tests turn it off). */
+static const int strict = exact_strict = 1;
 int threads_made = 0;
 
 /* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer
  * checks the pairs), and so that fail_new reaches every allocation made with new. */
 void *operator new(size_t size)
 {
+    if (fail_new_otherwise)
+        throw library_failure{};
     void *p = fail_new ? nullptr : malloc(size);
     if (p == nullptr)
         throw std::bad_alloc();

@@ -99,8 +99,10 @@ extern bool fail_allocations;
 /* The blocks of a state's size that malloc has handed out so far: one per guess. */
 extern long state_allocations;
 
-/* Makes operator new throw, as it does when memory runs out (for the learner's). */
+/* Makes operator new throw, as it does when memory runs out (for the learner's), or throw
+ * something else, as a library may on other failures. */
 extern bool fail_new;
+extern bool fail_new_otherwise;
 
 /* What time() returns while not negative, so that the maker draws a known sequence. */
 extern long fixed_time;

@@ -30,6 +30,11 @@ static std::string fault_in(const sudoku_grid *g, const int32_t *solution)
     return "";
 }
 
+/* Skips a test of the learner in a build without it, as sudoku9 is built. */
+#define NEEDS_LEARNER()                                                                            \
+    if (!EXACT_LEARNER)                                                                            \
+    GTEST_SKIP() << "built without the learner"
+
 /* The exact solver's answer on g, alone or as a question of a run; a solution it gives must
  * be one. */
 static int answer_in(exact_run *run, const sudoku_grid *g, int32_t *solution)
@@ -205,10 +210,10 @@ static void derive(const sudoku_grid *root, sudoku_grid *state, test_random *r)
 
 TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
 {
+    NEEDS_LEARNER();
     /* Grids from a fixed seed at random densities, half with a given changed (often leaving no
-     * solution), each asked a chain of derived states in one run: the learner alone (patience
-     * 0) against the search alone (no limit), so that what the learner kept from one question
-     * serves the next. */
+     * solution), each asked a chain of derived states in one run: the learner alone against the
+     * search alone (no limit), so that what the learner kept from one question serves the next. */
     test_random r{20261208};
     static const int counts[] = {1500, 300, 60}, leasts[] = {250, 500, 600};
     const int count = counts[SQ - 3], least = leasts[SQ - 3]; /* grids; per mille of clues */
@@ -221,8 +226,8 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
         }
         grid_ptr root = read_text(text_of(values));
         exact_run learning = exact_begin(root->cell, root->mask), alone = learning;
-        learning.patience = 0;
-        alone.patience = -1;
+        learning.trusted = LEARNER_ENGINE;
+        alone.trusted = SEARCH_ENGINE;
         grid_ptr state = copy_of(root.get());
         for (int question = 0; question < 4; question++) {
             int32_t learned[NB_CELLS], searched[NB_CELLS];
@@ -245,8 +250,8 @@ static int search_within(const sudoku_grid *root, const sudoku_grid *g, long lim
                          int32_t *solution)
 {
     exact_run probe = exact_begin(root->cell, root->mask);
-    probe.patience = limit;
-    probe.align = 0; /* past its limit, the learner answers alone */
+    probe.contradictions = limit;
+    probe.phase = PHASE_GIVEN_UP; /* past its limit, the learner answers alone */
     int found = exact_ask(&probe, g->cell, g->mask, solution);
     if (probe.sat != nullptr)
         found = 2;
@@ -256,13 +261,14 @@ static int search_within(const sudoku_grid *root, const sudoku_grid *g, long lim
 
 TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
 {
+    NEEDS_LEARNER();
     /* Hard puzzles, each asked a chain of derived states in three runs whose search soon gives
      * up, so that the learner answers with a search beside it, on another thread; or on the
      * same thread after the search, in the second run when no thread can be made, in the third
      * when the process may use one core only. Whichever of the two ends first, each answer is
-     * the search's alone, and the solution and patience the run keeps are those of the search
-     * and the learner one after the other: the search's solution within its first patience,
-     * else within its patience after the learner's yes, else the learner's. */
+     * the search's alone, and the solution and phase the run keeps are those of the search
+     * and the learner one after the other: the search's solution within its contradictions,
+     * else within its factor of them after the learner's yes, else the learner's. */
     const std::string dir = PUZZLES_DIR;
     const char *name = SQ == 3   ? "external/9x9_hardest1106"
                        : SQ == 4 ? "16x16_unique_35pct"
@@ -271,8 +277,8 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
     if (lines.empty())
         GTEST_SKIP() << "no puzzle files beside the project";
     test_random r{1208};
-    /* A patience at which the learner answers, the search beside it finding its own solution
-     * or not. */
+    /* Contradictions at which the learner answers, the search beside it finding its own
+     * solution or not. */
     const long patience = 5;
     int beside_learner = 0, count = SQ == 3 ? 40 : SQ == 4 ? 10 : 8, threads = 0;
     cpu_set_t cores, one_core;
@@ -288,13 +294,16 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
             text[r.below(NB_CELLS)] = ZERO_CHAR;
         grid_ptr root = read_text(text);
         exact_run alone = exact_begin(root->cell, root->mask), beside[3] = {alone, alone, alone};
-        alone.patience = -1;
-        beside[0].patience = beside[1].patience = beside[2].patience = patience;
+        alone.trusted = SEARCH_ENGINE;
+        beside[0].contradictions = beside[1].contradictions = beside[2].contradictions = patience;
         grid_ptr state = copy_of(root.get());
         for (int question = 0; question < 4; question++) {
             int32_t searched[NB_CELLS], first[NB_CELLS], later[NB_CELLS], both[NB_CELLS];
             int found = answer_in(&alone, state.get(), searched);
-            long align = beside[0].align;
+            int phase = beside[0].phase;
+            long align = phase == PHASE_FIRST_YES ? FIRST_YES_FACTOR
+                         : phase == PHASE_ALIGNED ? ALIGNED_FACTOR
+                                                  : 0;
             int at_once = search_within(root.get(), state.get(), patience, first);
             int after =
                 align == 0 ? 2 : search_within(root.get(), state.get(), align * patience, later);
@@ -319,12 +328,12 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
                     continue;
                 if (at_once == 1) {
                     EXPECT_EQ(memcmp(both, first, sizeof both), 0) << text;
-                    EXPECT_EQ(run.align, align);
+                    EXPECT_EQ(run.phase, phase);
                 } else {
                     if (after == 1) {
                         EXPECT_EQ(memcmp(both, later, sizeof both), 0) << text;
                     }
-                    EXPECT_EQ(run.align, after == 1 ? ALIGN_PATIENCE : 0) << text;
+                    EXPECT_EQ(run.phase, after == 1 ? PHASE_ALIGNED : PHASE_GIVEN_UP) << text;
                 }
             }
             derive(root.get(), state.get(), &r);
@@ -357,21 +366,23 @@ static void keep_solution(void *context, const int32_t *solution)
 
 TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
 {
-    /* Complete grids blanked until they have a handful of solutions (all of them enumerated),
-     * then asked a chain of derived states as a run asks them, the learner taking every
-     * question: whatever it keeps rests on the grid alone, never on a state's guesses. */
+    NEEDS_LEARNER();
+    /* Complete grids blanked until they have a hundred solutions or so (all of them
+     * enumerated), enough blanks for the learner to meet conflicts, then asked a chain of
+     * derived states as a run asks them, the learner taking every question: whatever it keeps
+     * rests on the grid alone, never on a state's guesses. */
     test_random r{6};
-    const int count = SQ == 3 ? 150 : SQ == 4 ? 100 : 5;
+    const int count = SQ == 3 ? 150 : SQ == 4 ? 40 : 5;
     long checked = 0;
     for (int k = 0; k < count; k++) {
         std::vector<int> values = random_solution(&r);
         learned_about about;
-        for (int blanks = 0; blanks < NB_CELLS && about.solutions.size() < 6; blanks++) {
+        for (int blanks = 0; blanks < NB_CELLS && about.solutions.size() < 100; blanks++) {
             std::vector<int> more = values;
             more[r.below(NB_CELLS)] = 0;
             grid_ptr g = read_text(text_of(more));
             about.solutions.clear();
-            if (plain_count(g->cell, g->mask, 60, keep_solution, &about) > 20)
+            if (plain_count(g->cell, g->mask, 400, keep_solution, &about) > 300)
                 break;
             values = more;
         }
@@ -379,7 +390,7 @@ TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
         about.solutions.clear();
         plain_count(root->cell, root->mask, 1000, keep_solution, &about);
         exact_run run = exact_begin(root->cell, root->mask);
-        run.patience = 0;
+        run.trusted = LEARNER_ENGINE;
         run.hook = keep_clause;
         run.context = &about;
         grid_ptr state = copy_of(root.get());
@@ -401,13 +412,12 @@ TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
                 checked++;
             }
     }
-    if (SQ == 3) { /* bigger grids this near full meet few conflicts, and teach little */
-        EXPECT_GT(checked, 100);
-    }
+    EXPECT_GT(checked, 1000); /* clauses, each in every solution */
 }
 
 TEST(Exact, TheLearnerWritesNothing)
 {
+    NEEDS_LEARNER();
     /* 1 given at (1, 0), yet a candidate of (0, 0) in the same row, and nowhere else in column
      * 0: the clause that column 0 holds a 1 somewhere is false as soon as it is added, which
      * the learner's library reports on standard output unless told to keep quiet. */
@@ -417,7 +427,7 @@ TEST(Exact, TheLearnerWritesNothing)
         mask_at(g.get(), 0, y) &= ~(1 << 1);
     std::string out = capture_stdout([&] {
         exact_run run = exact_begin(g->cell, g->mask);
-        run.patience = 0;
+        run.trusted = LEARNER_ENGINE;
         int32_t solution[NB_CELLS];
         EXPECT_EQ(exact_ask(&run, g->cell, g->mask, solution), 0);
         exact_end(&run);
@@ -427,10 +437,11 @@ TEST(Exact, TheLearnerWritesNothing)
 
 TEST(Exact, TheLearnerRunningOutOfMemoryEndsTheQuestionWithoutHarm)
 {
+    NEEDS_LEARNER();
     grid_ptr g = read_text("");
     int32_t solution[NB_CELLS] = {7};
     exact_run run = exact_begin(g->cell, g->mask);
-    run.patience = 0;
+    run.trusted = LEARNER_ENGINE;
     fail_new = true; /* the learner cannot be made */
     int found = exact_ask(&run, g->cell, g->mask, solution);
     fail_new = false;
@@ -438,6 +449,49 @@ TEST(Exact, TheLearnerRunningOutOfMemoryEndsTheQuestionWithoutHarm)
     EXPECT_EQ(run.sat, nullptr);
     EXPECT_EQ(solution[0], 7);
     ASSERT_EQ(answer_in(&run, g.get(), solution), 1); /* made at the next question */
+    exact_end(&run);
+}
+
+TEST(Exact, ALearnerThatFailsIsLeftOutAndTheSearchAnswersOrMemoryRunsOut)
+{
+    /* The learner made at a first question, then failing at the second: a failure other than
+     * memory leaves it out and the search answers without a limit; memory running out leaves it
+     * out too, and the run reports that. Either way it is not made again. */
+    NEEDS_LEARNER();
+    for (bool memory : {false, true}) {
+        grid_ptr g = read_text("");
+        int32_t solution[NB_CELLS];
+        exact_run run = exact_begin(g->cell, g->mask);
+        run.contradictions = 0; /* the learner takes every question */
+        ASSERT_EQ(answer_in(&run, g.get(), solution), 1);
+        ASSERT_NE(run.sat, nullptr);
+        grid_ptr guessed = copy_of(g.get()); /* its first assumption: the library allocates */
+        cell_at(guessed.get(), 0, 0) = 1;
+        (memory ? fail_new : fail_new_otherwise) = true;
+        int found = answer_in(&run, guessed.get(), solution);
+        fail_new = fail_new_otherwise = false;
+        EXPECT_EQ(found, memory ? EXACT_NO_MEMORY : 1) << memory;
+        EXPECT_EQ(run.sat, nullptr);
+        EXPECT_EQ(run.trusted, SEARCH_ENGINE);
+        EXPECT_EQ(answer_in(&run, g.get(), solution), 1);
+        EXPECT_EQ(run.sat, nullptr);
+        exact_end(&run);
+    }
+}
+
+TEST(Exact, ACheckedYesStaysAYesWhenTheSearchAfterItHasNoMemory)
+{
+    NEEDS_LEARNER();
+    grid_ptr g = read_text("");
+    exact_run run = exact_begin(g->cell, g->mask);
+    run.contradictions = 1; /* the learner answers, a search beside or after it */
+    exact_filter = [](int engine, int found, int32_t *) {
+        return engine == BESIDE_ENGINE ? EXACT_NO_MEMORY : engine == SEARCH_ENGINE ? 2 : found;
+    };
+    int32_t solution[NB_CELLS];
+    EXPECT_EQ(answer_in(&run, g.get(), solution), 1);
+    exact_filter = nullptr;
+    EXPECT_EQ(run.phase, PHASE_GIVEN_UP);
     exact_end(&run);
 }
 
@@ -500,4 +554,128 @@ TEST(Exact, ThePlainSearchGivesUpOnlyPastItsBudget)
     grid_ptr blocked = read_text("");
     mask_at(blocked.get(), 3, 2) = 0;
     EXPECT_EQ(plain_has_solution(blocked->cell, blocked->mask, 1), 0);
+}
+
+/* An engine made to lie, for the Disagree tests: lie() sees each answer of the liar (one or
+ * more engines) until it has lied once, and counts its lies; what the run asks of the liar
+ * after that is counted too. */
+static struct {
+    int liar;                                             /* the engines that lie */
+    int (*lie)(int engine, int found, int32_t *solution); /* the answer told */
+    int beside;      /* the last answer of the search beside the learner, in this question */
+    int lied;        /* how many times it lied in this run */
+    int asked_after; /* the liar's answers after its lie */
+} lying;
+
+static int lying_filter(int engine, int found, int32_t *solution)
+{
+    int told = found;
+    if (engine & lying.liar) {
+        if (lying.lied > 0)
+            lying.asked_after++;
+        else
+            told = lying.lie(engine, found, solution);
+    }
+    lying.beside = engine == BESIDE_ENGINE ? found : engine == LEARNER_ENGINE ? -9 : lying.beside;
+    return told;
+}
+
+/* Makes a solution wrong but complete: two values of its first row swapped. */
+static void spoil(int32_t *solution)
+{
+    std::swap(solution[0], solution[SIZE]);
+}
+
+/* Solves the puzzles of a file of this size with every question asked of the learner early
+ * (the search's contradictions lowered) while one engine lies as lie says, and checks that each
+ * run ends on the grid of the step-by-step search and asks the liar nothing after its lie.
+ * Returns how many runs it lied in. */
+static int runs_with_a_liar(int liar, int (*lie)(int, int, int32_t *))
+{
+    static const char *const files[] = {"9x9_top95.txt", "16x16_unique_40pct.txt",
+                                        "25x25_unique_50pct.txt"};
+    std::vector<std::string> lines = lines_of(std::string(PUZZLES_DIR) + "/" + files[SQ - 3]);
+    int lied = 0, strict = exact_strict;
+    exact_filter = lying_filter;
+    exact_first_contradictions = 5;
+    exact_strict = 0;
+    for (const std::string &line : lines) {
+        lying = {liar, lie, -9, 0, 0};
+        grid_ptr step = read_text(line), direct = copy_of(step.get());
+        std::vector<int32_t> cells[2];
+        for (int k = 0; k < 2; k++) {
+            grid_ptr &root = k == 0 ? step : direct;
+            sudoku_grid *solved = k == 0 ? resolv(root.get()) : resolv_direct(root.get(), 1);
+            if (solved == nullptr)
+                continue;
+            root.release();
+            cells[k].assign(solved->cell, solved->cell + NB_CELLS);
+            free_sudoku(solved);
+        }
+        EXPECT_EQ(cells[1], cells[0]) << line;
+        EXPECT_EQ(lying.asked_after, 0) << line;
+        lied += lying.lied > 0;
+    }
+    exact_filter = nullptr;
+    exact_first_contradictions = SEARCH_CONTRADICTIONS;
+    exact_strict = strict;
+    return lied;
+}
+
+TEST(Exact, DisagreeLearnerNoAgainstTheSolutionTheSearchBesideItFound)
+{
+    NEEDS_LEARNER();
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) != 0 || CPU_COUNT(&cores) < 2)
+        GTEST_SKIP() << "one core: no search beside the learner";
+    int lied = runs_with_a_liar(LEARNER_ENGINE, [](int, int found, int32_t *) {
+        if (found != 1 || lying.beside != 1)
+            return found;
+        lying.lied++;
+        return 0;
+    });
+    EXPECT_GT(lied, 2);
+}
+
+TEST(Exact, DisagreeLearnerYesAgainstASearchThatTriedEverything)
+{
+    NEEDS_LEARNER();
+    int lied =
+        runs_with_a_liar(SEARCH_ENGINE | BESIDE_ENGINE, [](int engine, int found, int32_t *) {
+            if (engine != BESIDE_ENGINE || found != 1)
+                return found;
+            lying.lied++;
+            return 0;
+        });
+    EXPECT_GT(lied, 2);
+}
+
+TEST(Exact, DisagreeYesThatFailsItsCheck)
+{
+    for (int liar : {LEARNER_ENGINE, SEARCH_ENGINE}) {
+        if (liar == LEARNER_ENGINE && !EXACT_LEARNER)
+            continue;
+        int lied = runs_with_a_liar(liar, [](int, int found, int32_t *solution) {
+            if (found == 1) {
+                spoil(solution);
+                lying.lied++;
+            }
+            return found;
+        });
+        EXPECT_GT(lied, 2) << liar;
+    }
+}
+
+TEST(Exact, DisagreeAbortsTheRunWhereStrict)
+{
+    /* As in the test and fuzzing builds: a yes that fails its check is a fault to report. */
+    grid_ptr g = read_text("");
+    exact_filter = [](int, int found, int32_t *solution) {
+        if (found == 1)
+            spoil(solution);
+        return found;
+    };
+    int32_t solution[NB_CELLS];
+    EXPECT_DEATH(exact_solve(g->cell, g->mask, solution), "");
+    exact_filter = nullptr;
 }
