@@ -589,12 +589,14 @@ static void spoil(int32_t *solution)
 /* Solves the puzzles of a file of this size with every question asked of the learner early
  * (the search's contradictions lowered) while one engine lies as lie says, and checks that each
  * run ends on the grid of the step-by-step search and asks the liar nothing after its lie.
- * Returns how many runs it lied in. */
+ * Returns how many runs it lied in, or -1 without the puzzle file. */
 static int runs_with_a_liar(int liar, int (*lie)(int, int, int32_t *))
 {
     static const char *const files[] = {"9x9_top95.txt", "16x16_unique_40pct.txt",
                                         "25x25_unique_50pct.txt"};
     std::vector<std::string> lines = lines_of(std::string(PUZZLES_DIR) + "/" + files[SQ - 3]);
+    if (lines.empty())
+        return -1;
     int lied = 0, strict = exact_strict;
     exact_filter = lying_filter;
     exact_first_contradictions = 5;
@@ -634,6 +636,8 @@ TEST(Exact, DisagreeLearnerNoAgainstTheSolutionTheSearchBesideItFound)
         lying.lied++;
         return 0;
     });
+    if (lied < 0)
+        GTEST_SKIP() << "no puzzle files beside the project";
     EXPECT_GT(lied, 2);
 }
 
@@ -647,6 +651,8 @@ TEST(Exact, DisagreeLearnerYesAgainstASearchThatTriedEverything)
             lying.lied++;
             return 0;
         });
+    if (lied < 0)
+        GTEST_SKIP() << "no puzzle files beside the project";
     EXPECT_GT(lied, 2);
 }
 
@@ -662,6 +668,8 @@ TEST(Exact, DisagreeYesThatFailsItsCheck)
             }
             return found;
         });
+        if (lied < 0)
+            GTEST_SKIP() << "no puzzle files beside the project";
         EXPECT_GT(lied, 2) << liar;
     }
 }

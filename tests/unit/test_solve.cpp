@@ -389,8 +389,11 @@ TEST(Solve, WalkLeftUnderInfiniteCountersGoesOnWithThemInfinite)
      * the counters are infinite and solves the grid again from the state as read, whose
      * counters are finite (0), so it must give that state infinite ones to print what the
      * whole walk prints. Walks of more than twenty thousand guesses are passed over. */
+    std::vector<std::string> lines = puzzle_lines();
+    if (lines.empty())
+        GTEST_SKIP() << "no puzzle files beside the project";
     int seen = 0;
-    for (const std::string &line : puzzle_lines()) {
+    for (const std::string &line : lines) {
         grid_ptr root = read_text(line);
         std::string whole;
         if (!run_within(
@@ -422,6 +425,7 @@ TEST(Solve, FramedRunPrintsWhatItsWholeWalkPrints)
      * without a solution. Those whose whole walk makes more than ten thousand guesses are
      * passed over. */
     std::vector<std::string> grids = puzzle_lines();
+    const bool with_file = !grids.empty();
     test_random r{20261211};
     for (int k = 0; k < 100; k++) {
         std::vector<int> values = random_puzzle(&r, SQ == 3 ? 250 : SQ == 4 ? 420 : 520);
@@ -451,6 +455,6 @@ TEST(Solve, FramedRunPrintsWhatItsWholeWalkPrints)
     }
     fixed_time = -1;
     EXPECT_GT(walked, static_cast<int>(grids.size()) * 3 / 4);
-    EXPECT_GE(overflowed, SQ > 3 ? 3 : 0);
+    EXPECT_GE(overflowed, SQ > 3 && with_file ? 3 : 0);
     EXPECT_GE(without, 5);
 }
