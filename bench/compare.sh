@@ -36,9 +36,10 @@ make -s build >/dev/null
 
 echo "In-process solve, median over the puzzles of baseline time / current time: the"
 echo "step-by-step search (resolv) and, where the current tree has it, a default run's solve;"
-echo "then, where it has one, the median of its step-by-step search's time / a framed run's"
-printf '%-22s %8s %8s %14s %14s %14s %8s\n' file ratio default "baseline (us)" "current (us)" \
-    "default (us)" framed
+echo "then, where it has one, the median of its step-by-step search's time / a framed run's;"
+echo "last, where the baseline has default runs too, the median of baseline / current default"
+printf '%-22s %8s %8s %14s %14s %14s %8s %8s\n' file ratio default "baseline (us)" \
+    "current (us)" "default (us)" framed "default/default"
 for name in "${files[@]}"; do
     case $name in 9x9*) side=9 ;; 16x16*) side=16 ;; *) side=25 ;; esac
     for build in baseline current; do
@@ -52,7 +53,8 @@ for b in base + cur:
     b["name"] = b["name"].replace("/manual_time", "")
 def path(b):
     return b["name"].rsplit("/", 1)[1] if "/" in b["name"] else "steps"
-base = {b["name"]: b["real_time"] for b in base if path(b) == "steps"}
+base_direct = {b["name"].rsplit("/", 1)[0]: b["real_time"] for b in base if path(b) == "default"}
+base = {b["name"]: b["real_time"] for b in base if path(b) == "steps"
 steps = {c["name"]: c["real_time"] for c in cur if path(c) == "steps"}
 direct = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "default"}
 framed = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "framed"}
@@ -65,6 +67,8 @@ if direct:
 else:
     line += "%8s %14.1f %14.1f %14s" % ("-", med(base.values()), med(steps.values()), "-")
 line += " %8.3f" % med(steps[n] / framed[n] for n in steps) if framed else " %8s" % "-"
+if base_direct and direct:
+    line += " %8.3f" % med(base_direct[n] / direct[n] for n in base_direct)
 print(line)
 PY
 done

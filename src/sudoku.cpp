@@ -900,10 +900,11 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
 {
     if (root_only && *sound != nullptr)
         return current;
-    sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound: a state per guess */
+    sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound (or to g, when there is
+                                         none, or it had gone): a state per guess */
     int n = 0, found = 1;
     for (sudoku_grid *s = current; s != *sound && s != nullptr; s = s->parent)
-        chain[n++] = s; /* past g only if *sound had gone: then g is judged too */
+        chain[n++] = s;
     int k = n - 1, last = root_only ? n - 1 : 0; /* judged from the oldest: a solution of each
                                                      state helps to judge the next */
     while (k >= last && (found = has_solution(chain[k], known, run)) == 1)
@@ -1026,10 +1027,10 @@ sudoku_grid *resolv_direct(sudoku_grid *g, long every)
  * does: for runs that show the counters but not the steps. It walks as resolv does until both
  * counters are infinite, then solves g again as resolv_direct does, from the grid as read with
  * infinite counters: the step-by-step search ends on the grid that resolv_direct finds, and
- * with infinite counters. Before that it asks the exact solver only
- * whether g has a solution at all, once, ROOT_DELAY times `every` passes after the first guess:
- * on a grid that has one, which most have, the answer saves nothing, so only walks long enough
- * to make it cheap beside them pay for it. */
+ * with infinite counters. Before that it asks the exact solver only whether g has a solution
+ * at all, once, ROOT_DELAY times `every` passes after the first guess: on a grid that has one,
+ * which most have, the answer saves nothing, so only walks long enough to make it cheap beside
+ * them pay for it. */
 sudoku_grid *resolv_counted(sudoku_grid *g, long every)
 {
     return solve_asking(g, every, SHOWS_COUNTERS);
@@ -1071,7 +1072,7 @@ static const char MSG_IMPOSSIBLE[] = "Grille Impossible\n";
 static const char MSG_WRITE_ERROR[] = "Erreur d'\351criture sur la sortie standard\n";
 static const char *const DEFAULT_NAME = SQ == 3 ? "sudoku9" : SQ == 4 ? "sudoku16" : "sudoku25";
 
-int framed_leaves_dead_branches = 1;
+int framed_leaves_dead_branches = 1; /* see sudoku.h; tests turn it off */
 
 /* Runs the program once; returns the exit status. */
 int sudoku_main(int argc, char **argv)
@@ -1135,6 +1136,8 @@ int sudoku_main(int argc, char **argv)
         error_message(MSG_IMPOSSIBLE);
         return 1;
     }
+    /* Each run walks as much of the search as its output shows: every step, the counters, or
+     * only the grid. */
     sudoku_grid *solved = verbose != 0                  ? resolv(root)
                           : !framed                     ? resolv_direct(root, PATIENCE)
                           : framed_leaves_dead_branches ? resolv_counted(root, PATIENCE)

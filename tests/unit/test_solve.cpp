@@ -328,7 +328,7 @@ TEST(Solve, CountedSolvePrintsWhatTheWholeWalkPrints)
      * one is infinite, and gives up on roots without a solution; it is asked as runs ask it,
      * and after every pass. */
     test_random r{20261209};
-    static const int counts[] = {300, 1000, 800}, lows[] = {300, 420, 520},
+    static const int counts[] = {300, 500, 500}, lows[] = {300, 420, 520},
                      highs[] = {400, 470, 550};
     const int count = counts[SQ - 3], low = lows[SQ - 3], high = highs[SQ - 3];
     int walked = 0, both = 0, one = 0, without = 0;
