@@ -54,7 +54,7 @@ for b in base + cur:
 def path(b):
     return b["name"].rsplit("/", 1)[1] if "/" in b["name"] else "steps"
 base_direct = {b["name"].rsplit("/", 1)[0]: b["real_time"] for b in base if path(b) == "default"}
-base = {b["name"]: b["real_time"] for b in base if path(b) == "steps"
+base = {b["name"]: b["real_time"] for b in base if path(b) == "steps"}
 steps = {c["name"]: c["real_time"] for c in cur if path(c) == "steps"}
 direct = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "default"}
 framed = {c["name"].rsplit("/", 1)[0]: c["real_time"] for c in cur if path(c) == "framed"}

@@ -839,7 +839,8 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * current state's are infinite, every later current state has both infinite too (a guess copies
  * them, a pass adds to them, a back-out adds the child's to the parent's), so the framed output
  * can only read "inf" for both, and only the grid is left to find: the run starts again from the
- * grid as read, with infinite counters, and goes as resolv_direct goes. Before that, the only
+ * root as its first guess found it, with infinite counters, and goes as resolv_direct goes
+ * (which comes to that same state, asking nothing before the first guess). Before that, the only
  * thing it asks is whether the root has a solution at all: a grid without one prints no
  * counters.
  */
@@ -926,12 +927,14 @@ enum { SHOWS_STEPS, SHOWS_COUNTERS, SHOWS_GRID };
  * it leaves the branches that hold none, as far as what the output shows allows: for
  * SHOWS_GRID, every `every` passes after the first guess it backs out of the oldest state
  * without a solution, which is what the step-by-step search comes to in the end, since it backs
- * out of a state exactly when that state has no solution. For SHOWS_COUNTERS, given g as it was
- * read (original), it walks every branch until the counters are settled (counters_settled),
- * then starts again from original with infinite counters as for SHOWS_GRID; before that it
- * gives up at once on a root without a solution. */
-static sudoku_grid *solve(sudoku_grid *g, const sudoku_grid *original, int32_t *known,
-                          exact_run *run, long every, int shows)
+ * out of a state exactly when that state has no solution. For SHOWS_COUNTERS it walks every
+ * branch until the counters are settled (counters_settled), then starts again, as for
+ * SHOWS_GRID and with infinite counters, from g as its first guess found it, kept in
+ * first_guess: a run that shows only the grid comes to the same state by the same passes, as it
+ * asks nothing before that guess. Before that it gives up at once on a root without a
+ * solution. */
+static sudoku_grid *solve(sudoku_grid *g, sudoku_grid *first_guess, int32_t *known, exact_run *run,
+                          long every, int shows)
 {
     sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
     int guessed = 0, settled = shows == SHOWS_GRID;
@@ -963,7 +966,7 @@ static sudoku_grid *solve(sudoku_grid *g, const sudoku_grid *original, int32_t *
             cancel_random_choice(current, &current);
             if (!settled && known != nullptr && counters_settled(current)) {
                 current = drop_down_to(g, current);
-                *g = *original;
+                *g = *first_guess;
                 g->tests = g->forks = HUGE_VAL;
                 settled = 1;
                 guessed = 0;
@@ -971,6 +974,8 @@ static sudoku_grid *solve(sudoku_grid *g, const sudoku_grid *original, int32_t *
                 patience = every;
             }
         } else {
+            if (!guessed && !settled && first_guess != nullptr)
+                *first_guess = *current; /* g, stalled: grids solved sooner pay no copy */
             current->forks += 1;
             current = random_choice(current);
             current->tests += 5;
@@ -1007,9 +1012,9 @@ sudoku_grid *resolv(sudoku_grid *g)
 static sudoku_grid *solve_asking(sudoku_grid *g, long every, int shows)
 {
     int32_t known[NB_CELLS];
-    sudoku_grid original = *g;
+    sudoku_grid first_guess;
     exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
-    sudoku_grid *solved = solve(g, &original, known, &run, every, shows);
+    sudoku_grid *solved = solve(g, &first_guess, known, &run, every, shows);
     exact_end(&run);
     return solved;
 }
@@ -1025,11 +1030,11 @@ sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 
 /* Returns the state that resolv returns, with the counters it prints, or null where resolv
  * does: for runs that show the counters but not the steps. It walks as resolv does until both
- * counters are infinite, then solves g again as resolv_direct does, from the grid as read with
- * infinite counters: the step-by-step search ends on the grid that resolv_direct finds, and
- * with infinite counters. Before that it asks the exact solver only whether g has a solution
- * at all, once, ROOT_DELAY times `every` passes after the first guess: on a grid that has one,
- * which most have, the answer saves nothing, so only walks long enough to make it cheap beside
+ * counters are infinite, then solves g again as resolv_direct does, from where its first guess
+ * found it, with infinite counters: the step-by-step search ends on the grid that resolv_direct
+ * finds, and with infinite counters. Before that it asks the exact solver only whether g has a
+ * solution at all, once, ROOT_DELAY times `every` passes after the first guess: on a grid that has
+ * one, which most have, the answer saves nothing, so only walks long enough to make it cheap beside
  * them pay for it. */
 sudoku_grid *resolv_counted(sudoku_grid *g, long every)
 {
