@@ -10,10 +10,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v cadical >/dev/null || { echo "cadical is not installed: skipped"; exit 0; }
-puzzles=$PWD/../shared/puzzles
+# PUZZLES=DIR reads the puzzle files of another folder laid out as tests/data (the shared
+# collections, with the largest public files).
+puzzles=${PUZZLES:-$PWD/tests/data}
 files=("$@")
-[ ${#files[@]} -gt 0 ] || files=("$puzzles/external/25x25_mzn.txt" "$puzzles/external/25x25_acs.txt"
-    "$puzzles/25x25_blanked.txt")
+[ ${#files[@]} -gt 0 ] || files=("$puzzles/external/25x25_mzn.txt" "$puzzles/25x25_blanked.txt")
+[ $# -gt 0 ] || [ ! -f "$puzzles/external/25x25_acs.txt" ] || files+=("$puzzles/external/25x25_acs.txt")
 make -s programs >/dev/null
 python3 - "${TIMEOUT:-60}" "$PWD/build" "${files[@]}" <<'PY'
 import os, subprocess, sys, tempfile, time

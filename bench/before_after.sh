@@ -9,10 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 commit=$1
 shift
-puzzles=$PWD/../shared/puzzles
+# PUZZLES=DIR reads the puzzle files of another folder laid out as tests/data (the shared
+# collections, with the largest public files).
+puzzles=${PUZZLES:-$PWD/tests/data}
 files=("$@")
-[ ${#files[@]} -gt 0 ] || files=("$puzzles/external/25x25_mzn.txt" "$puzzles/external/25x25_acs.txt"
-    "$puzzles/25x25_blanked.txt")
+[ ${#files[@]} -gt 0 ] || files=("$puzzles/external/25x25_mzn.txt" "$puzzles/25x25_blanked.txt")
+[ $# -gt 0 ] || [ ! -f "$puzzles/external/25x25_acs.txt" ] || files+=("$puzzles/external/25x25_acs.txt")
 work=$PWD/build-bench/before
 rm -rf "$work/src" && mkdir -p "$work/src"
 git archive "$commit" | tar -x -m -C "$work/src"

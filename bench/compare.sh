@@ -10,7 +10,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-puzzles=$root/../shared/puzzles
+# PUZZLES=DIR reads the puzzle files of another folder laid out as tests/data (the shared
+# collections, with the largest public files).
+puzzles=${PUZZLES:-$root/tests/data}
 work=$root/build-bench
 baseline=${BASELINE:-$(sed -n 's/^Baseline commit: `\([0-9a-f]*\)`.*/\1/p' bench/README.md)}
 for tool in hyperfine strace; do

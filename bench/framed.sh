@@ -13,7 +13,9 @@
 # figures go to build-bench/framed/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-puzzles=$PWD/../shared/puzzles
+# PUZZLES=DIR reads the puzzle files of another folder laid out as tests/data (the shared
+# collections, with the largest public files).
+puzzles=${PUZZLES:-$PWD/tests/data}
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then
     files=("$puzzles"/external/*.txt "$puzzles"/*.txt)

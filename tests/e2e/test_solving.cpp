@@ -167,8 +167,7 @@ TEST(Solving, PuzzlesMadeUnsolvableNeedSearchingAndEndAsImpossible)
     std::vector<std::string> puzzles = read_lines(std::string(PUZZLES_DIR) + "/9x9_top95.txt");
     std::vector<std::string> answers =
         read_lines(std::string(PUZZLES_DIR) + "/answers/9x9_top95.txt");
-    if (puzzles.empty())
-        GTEST_SKIP() << "no puzzle files beside the project";
+    ASSERT_FALSE(puzzles.empty()) << "a puzzle file is missing";
     for (size_t k = 0; k < 10; k++) {
         std::string grid = without_solution(puzzles[k], answers[k].substr(2));
         run_result r = run_program(program(3), {}, grid);
@@ -187,8 +186,7 @@ TEST(Solving, FramedRunOfALongWalkPrintsWhereTheWholeWalkEnds)
         read_lines(std::string(PUZZLES_DIR) + "/16x16_unique_35pct.txt");
     std::vector<std::string> answers =
         read_lines(std::string(PUZZLES_DIR) + "/answers/16x16_unique_35pct.txt");
-    if (puzzles.empty())
-        GTEST_SKIP() << "no puzzle files beside the project";
+    ASSERT_FALSE(puzzles.empty()) << "a puzzle file is missing";
     run_result r = run_program(program(4), {"-n"}, puzzles[3]);
     EXPECT_EQ(r.out, frame(4, answers[3].substr(2)) + "Tests inf\nForks inf\n");
     EXPECT_EQ(r.err, "");
@@ -258,8 +256,7 @@ TEST_P(PuzzleFile, EveryPuzzleIsSolved)
     auto [sq, name] = GetParam();
     std::vector<std::string> puzzles = read_lines(std::string(PUZZLES_DIR) + "/" + name);
     std::vector<std::string> answers = read_lines(std::string(PUZZLES_DIR) + "/answers/" + name);
-    if (puzzles.empty())
-        GTEST_SKIP() << "no puzzle files beside the project";
+    ASSERT_FALSE(puzzles.empty()) << "a puzzle file is missing";
     ASSERT_EQ(puzzles.size(), answers.size());
     for (size_t k = 0; k < puzzles.size(); k++) {
         run_result r = run_program(program(sq), {}, puzzles[k]);

@@ -4,10 +4,7 @@
 #   check.sh BIN_DIR PUZZLES_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-if [ ! -d "$2" ]; then
-    echo "no puzzle folder at $2"
-    exit 77
-fi
+[ -d "$2" ] || { echo "no puzzle folder at $2"; exit 1; }
 "$here/outputs.sh" "$1" "$2" "$here/cases" > "${TMPDIR:-/tmp}/golden.$$"
 diff "$here/digests.txt" "${TMPDIR:-/tmp}/golden.$$"
 status=$?
