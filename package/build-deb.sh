@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian binary package from a build folder: the installed tree with the programs in
 # /usr/games (the package's section is games, as the manual pages' is), stripped, the manual
-# pages compressed, the copyright file (the project's licence, and CaDiCaL's notice, since
-# sudoku16 and sudoku25 carry its code), the changelog, and the lintian overrides for what is
-# deliberate. Prints the package's path.
+# pages as the install compresses them, the copyright file (the project's licence, and CaDiCaL's
+# notice, since sudoku16 and sudoku25 carry its code), the changelog, and the lintian overrides
+# for what is deliberate. The build must link CaDiCaL statically. Prints the package's path.
 #   build-deb.sh SOURCE_DIR BUILD_DIR     (writes BUILD_DIR/sudoku-solver_VERSION_ARCH.deb)
 set -euo pipefail
 src=$(cd "$1" && pwd)
@@ -22,7 +22,6 @@ mkdir -p "$root/usr/games"
 mv "$root"/usr/bin/* "$root/usr/games/"
 rmdir "$root/usr/bin"
 strip --strip-all --remove-section=.comment --remove-section=.note "$root"/usr/games/*
-gzip -9n "$root"/usr/share/man/man6/*.6
 
 doc=$root/usr/share/doc/$name
 mkdir -p "$doc" "$root/usr/share/lintian/overrides"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the built tree into a scratch folder with the Makefile's own targets, checks the file
-# list, runs each installed program, renders the manual page with every warning on, removes the
-# tree again; then builds the Debian package, checks its file list, has lintian accept it (no
-# error, no warning), and installs and purges it with dpkg in a scratch root.
+# Installs the built tree into a scratch folder with CMake alone, checks the file list (the
+# manual pages compressed), runs each installed program, renders the manual page with every
+# warning on, removes the tree again with the Makefile's uninstall; then builds the Debian
+# package, checks its file list, has lintian accept it (no error, no warning), and installs and
+# purges it with dpkg in a scratch root.
 #   check.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 src=$1 build=$2
@@ -10,7 +11,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-make -s -C "$src" install BUILD="$build" DESTDIR="$tmp/root" PREFIX=/opt/sudoku >/dev/null
+DESTDIR="$tmp/root" cmake --install "$build" --prefix /opt/sudoku >/dev/null
 (cd "$tmp/root" && find . -type f | sort) > "$tmp/files"
 cat > "$tmp/expected" <<'LIST'
 ./opt/sudoku/bin/sudoku16
@@ -21,6 +22,10 @@ cat > "$tmp/expected" <<'LIST'
 ./opt/sudoku/share/man/man6/sudoku9.6.gz
 LIST
 diff "$tmp/expected" "$tmp/files" || fail "installed files"
+for page in sudoku9 sudoku16 sudoku25; do
+    gzip -dc "$tmp/root/opt/sudoku/share/man/man6/$page.6.gz" | cmp -s - "$src/man/$page.6" ||
+        fail "installed page of $page"
+done
 
 for pair in 9:9x9_easy 16:16x16 25:25x25; do
     side=${pair%%:*}

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Says what a make command needs that this machine lacks, and installs it only where it can:
+# as root, with apt-get (a fresh Debian machine, CI). Elsewhere a missing learner is left to
+# CMake, which builds without it and says so, and anything else missing stops the command with
+# one line naming the packages to install.
+#   deps.sh NEED...   NEED: build, learner (optional: CaDiCaL), tests (the unit and end-to-end
+#                     tests), suite (what the whole suite adds: lintian, valgrind, clang)
+missing='' optional=''
+has_header() { # FILE: a header some compiler of this machine finds
+    for dir in /usr/include /usr/local/include ${CMAKE_PREFIX_PATH:+$(echo "$CMAKE_PREFIX_PATH" |
+        sed 's|:|/include |g')/include}; do
+        [ -f "$dir/$1" ] && return 0
+    done
+    return 1
+}
+for need in "$@"; do
+    case $need in
+    build)
+        command -v cmake >/dev/null || missing="$missing cmake"
+        command -v "${CXX:-c++}" >/dev/null || missing="$missing g++" ;;
+    learner) has_header cadical.hpp || optional="$optional libcadical-dev" ;;
+    tests) has_header gtest/gtest.h || missing="$missing libgtest-dev" ;;
+    suite)
+        command -v lintian >/dev/null || missing="$missing lintian"
+        command -v valgrind >/dev/null || missing="$missing valgrind"
+        command -v clang++ >/dev/null || missing="$missing clang" ;;
+    *) echo "deps.sh: unknown need $need" >&2; exit 2 ;;
+    esac
+done
+[ -n "$missing$optional" ] || exit 0
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+    echo "installing:$missing$optional"
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+        $missing $optional >/dev/null && exit 0
+    echo "could not install:$missing$optional" >&2
+    exit 1
+fi
+[ -z "$missing" ] || { echo "missing packages, to install first:$missing" >&2; exit 1; }
