@@ -19,7 +19,10 @@ FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options fuzz_exact9 fuzz_exa
 
 all: build
 
-CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Configures quietly but for the lines that say whether the learner is linked, and how.
+CONFIGURE = mkdir -p $(BUILD) && { cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release \
+	> $(BUILD)/configure.log || { cat $(BUILD)/configure.log; exit 1; }; } && \
+	sed -n 's/^-- \(Learner\|Linking\): /\1: /p' $(BUILD)/configure.log
 # What a command needs beyond what is installed, installed only as root with apt-get (say
 # `make deps` for all of it); tools/deps.sh says what it does.
 DEPS = sh tools/deps.sh
@@ -29,14 +32,14 @@ deps:
 
 build:
 	@$(DEPS) build learner tests
-	$(CONFIGURE)
+	@$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The three programs and their pages alone, without the tests, so that a first `make run` is
 # quick.
 programs:
 	@$(DEPS) build learner
-	$(CONFIGURE)
+	@$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target sudoku9 sudoku16 sudoku25 manual_pages
 
 run: programs
