@@ -950,8 +950,13 @@ static sudoku_grid *solve(sudoku_grid *g, sudoku_grid *first_guess, int32_t *kno
 #endif
         if (verbose >= 2)
             show_nice_grid(current);
-        if (verbose >= 1)
+        if (verbose >= 1) {
             show_infos(current);
+            if (ferror(stdout)) { /* the steps shown so far are lost: nothing is left to do */
+                drop_down_to(g, current);
+                return nullptr;
+            }
+        }
         if (basic(current))
             current->tests += 1;
         else if (single_in_row_col(current))
@@ -1002,7 +1007,9 @@ static sudoku_grid *solve(sudoku_grid *g, sudoku_grid *first_guess, int32_t *kno
 }
 
 /* Returns the solved state, the head of the chain that leads back to g; or null when g itself
- * turns out to have no solution, the chain then being g alone. g must pass check_grid. */
+ * turns out to have no solution, or when the steps it shows cannot be written (ferror on
+ * standard output: it stops at the first pass after a failed write), the chain then being g
+ * alone. g must pass check_grid. */
 sudoku_grid *resolv(sudoku_grid *g)
 {
     return solve(g, nullptr, nullptr, nullptr, 0, SHOWS_STEPS);
@@ -1147,9 +1154,9 @@ int sudoku_main(int argc, char **argv)
                           : !framed                     ? resolv_direct(root, PATIENCE)
                           : framed_leaves_dead_branches ? resolv_counted(root, PATIENCE)
                                                         : resolv(root);
-    if (solved == nullptr) {
+    if (solved == nullptr) { /* no solution, or the steps shown could not be written */
         free_sudoku(root);
-        error_message(MSG_IMPOSSIBLE);
+        error_message(fflush(stdout) != 0 || ferror(stdout) ? MSG_WRITE_ERROR : MSG_IMPOSSIBLE);
         return 1;
     }
     if (makes != 0)

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,6 +88,10 @@ run_result run_program(const std::string &path, const std::vector<std::string> &
         dup2(in_fd, STDIN_FILENO);
         dup2(out_fd, STDOUT_FILENO);
         dup2(err_fd, STDERR_FILENO);
+        rlimit limit = {static_cast<rlim_t>(streams.address_space),
+                        static_cast<rlim_t>(streams.address_space)};
+        if (streams.address_space != 0 && setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(126);
         execvp(argv[0], argv.data());
         _exit(127);
     }

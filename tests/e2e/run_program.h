@@ -12,11 +12,13 @@ struct run_result {
     int status;      /* exit status, or 128 + the signal that ended it */
 };
 
-/* Where the input comes from and the output goes, when not from and to plain files. */
+/* Where the input comes from and the output goes, when not from and to plain files; and the
+ * program's limits. */
 struct run_streams {
     int stdin_fd = -1;                 /* an open descriptor to read from, shared with the caller */
     const char *stdin_path = nullptr;  /* a path to open as standard input */
     const char *stdout_path = nullptr; /* a path to open as standard output */
+    long address_space = 0;            /* bytes of address space the program may map, if not 0 */
 };
 
 /* The path of sudoku9, sudoku16 or sudoku25 for a box side of 3, 4 or 5. */

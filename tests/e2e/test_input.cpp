@@ -125,6 +125,13 @@ TEST(Input, ReadErrorIsReportedNotTakenForAnEmptyGrid)
     EXPECT_EQ(r.status, 1);
 }
 
+/* A 16 by 16 grid without a solution, whose step-by-step search backs out of guesses for a
+ * hundred thousand passes before it says so. */
+static const std::string UNSOLVABLE16 =
+    "j````c`b`on`d``pd`l`ho```f```i``h````````ld`o````pcb`n`j`a`````l``b`pi```k`````````pj``n`"
+    "``b`g`f``````c`api````e`gk````d`j```coh`eajd`````kh``c```o`a`f``n`e`j``if``````````h`n`c`"
+    "d````gf```b`m```n``kgf```m`````l````mc```f`ki`b``d````o`e`````g`e`````n````fdo";
+
 TEST(Input, OutputThatCannotBeWrittenIsReported)
 {
     run_streams streams;
@@ -134,6 +141,42 @@ TEST(Input, OutputThatCannotBeWrittenIsReported)
         EXPECT_EQ(r.err, "Erreur d'\351criture sur la sortie standard\n");
         EXPECT_EQ(r.status, 1);
     }
+    /* A walk that the output shows step by step stops at the first pass after a failed write:
+     * here one of millions of passes (hours at -v 2), and one of a grid without a solution,
+     * which a run that wrote every step would end as impossible. */
+    std::vector<std::string> blanked = read_lines(std::string(PUZZLES_DIR) + "/25x25_blanked.txt");
+    ASSERT_GE(blanked.size(), 22u) << "a puzzle file is missing";
+    const std::vector<std::pair<int, std::string>> walks = {{5, blanked[21]}, {4, UNSOLVABLE16}};
+    for (const auto &[sq, grid] : walks)
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"-v", "1"}, {"-v", "2"}, {"-n", "-v", "4"}}) {
+            run_result r = run_program(program(sq), args, grid + "\n", streams);
+            EXPECT_EQ(r.err, "Erreur d'\351criture sur la sortie standard\n") << sq << args[1];
+            EXPECT_EQ(r.status, 1) << sq << args[1];
+        }
+}
+
+TEST(Input, LearnersThreadNeedsNoRoomBeyondTheRunsOwn)
+{
+    /* Line 22 sends questions to the learner, on a thread beside the search. A thread that
+     * reserved a default stack or an allocator arena of its own would not fit within this limit,
+     * which leaves the run room enough; a thread that cannot start at all leaves the questions
+     * to one thread. Either way the bytes are those of a run without a limit. */
+    if (getenv("SUDOKU_TEST_WRAPPER") != nullptr)
+        GTEST_SKIP() << "a wrapper needs room of its own";
+    std::vector<std::string> blanked = read_lines(std::string(PUZZLES_DIR) + "/25x25_blanked.txt");
+    ASSERT_GE(blanked.size(), 22u) << "a puzzle file is missing";
+    run_streams limited;
+    limited.address_space = 16000L * 1024;
+    run_result solved = run_program(program(5), {}, blanked[0] + "\n", limited);
+    if (solved.status != 0)
+        GTEST_SKIP() << "this build (a sanitizer's) cannot start within the limit";
+    run_result free_run = run_program(program(5), {}, blanked[21] + "\n");
+    run_result r = run_program(program(5), {}, blanked[21] + "\n", limited);
+    EXPECT_EQ(r.out, free_run.out);
+    EXPECT_EQ(r.err, free_run.err);
+    EXPECT_EQ(r.status, free_run.status);
+    EXPECT_TRUE(solves(5, blanked[21], r.out));
 }
 
 TEST(Input, LongInputIsReadOnlyAsFarAsTheGrid)
