@@ -22,7 +22,7 @@ all: build
 # Configures quietly but for the lines that say whether the learner is linked, and how.
 CONFIGURE = mkdir -p $(BUILD) && { cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release \
 	> $(BUILD)/configure.log || { cat $(BUILD)/configure.log; exit 1; }; } && \
-	sed -n 's/^-- \(Learner\|Linking\): /\1: /p' $(BUILD)/configure.log
+	sed -n -e 's/^-- Learner: /Learner: /p' -e 's/^-- Linking: /Linking: /p' $(BUILD)/configure.log
 # What a command needs beyond what is installed, installed only as root with apt-get (say
 # `make deps` for all of it); tools/deps.sh says what it does.
 DEPS = sh tools/deps.sh
