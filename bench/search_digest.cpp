@@ -5,7 +5,11 @@
  *   search_digestN GRID_FILE LIMIT [FIRST_LINE [LAST_LINE]]     (LIMIT < 0: no limit)
  * Built against the exact solver's source itself, for its search without the learner. */
 #define EXACT_LEARNER 0
-#include "exact.cpp"
+#if __has_include("search.cpp")
+#include "search.cpp"
+#else
+#include "exact.cpp" /* sources before the search had a file of its own */
+#endif
 #include "sudoku.h"
 
 #include <cstdio>

@@ -8,14 +8,14 @@
 #include "geometry.h"
 #include "learn.h"
 
-/* 0 in a build without the learner (see "The questions of a run" in exact.cpp). */
+/* 0 in a build without the learner (see the top of exact.cpp). */
 #ifndef EXACT_LEARNER
 #define EXACT_LEARNER 1
 #endif
 
 #include <cstdint>
 
-/* The run's policy (see "The questions of a run" in exact.cpp), in contradictions the search
+/* The run's policy (see the top of exact.cpp), in contradictions the search
  * may meet on one question, and in factors of those. */
 constexpr long SEARCH_CONTRADICTIONS = 1000; /* before it hands the question to the learner:
                                                 most questions end well before */
@@ -80,11 +80,5 @@ void exact_end(exact_run *run);
 
 /* The same question about a state alone, as the root of a run of its own. */
 int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution);
-
-/* The matching the search does in each house, for tests: m cells with their candidates
- * (dom[k], bits 1 to SIZE, m values in all) to take different values. Returns 0 when they
- * cannot; else writes in dead[k] the candidates of k that no way of giving each its own
- * value uses. */
-int exact_dead_options(int m, const int *dom, int *dead);
 
 #endif

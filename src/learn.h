@@ -1,4 +1,4 @@
-/* The learning half of the exact solver: questions that the depth-first search of exact.cpp
+/* The learning half of the exact solver: questions that the depth-first search of search.cpp
  * gives up on, answered by a solver that learns from its conflicts (CaDiCaL).
  *
  * A learner holds the clauses of one root state, the grid as read with what follows from it;

@@ -2,6 +2,7 @@
 #include "exact.h"
 #include "helpers.h"
 #include "plain_search.h"
+#include "search.h"
 
 #include <cstring>
 #include <fstream>
