@@ -826,29 +826,16 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
  * given one of its candidates, no value twice in a house). Every rung, and every back-out,
  * strikes only candidates that no solution uses, so a state with a solution never comes to an
  * empty cell without candidates and the search finds a solution inside it; a state without
- * one can never be completed, so the search leaves it in the end. When the output shows
- * neither the steps nor the counters, resolv_direct asks an exact solver (exact.cpp) from time
- * to time which states of the chain have a solution, and leaves the oldest without one at
- * once: the states it keeps, their guesses and the grid it returns are those of resolv, only
- * the counters differ.
- *
- * When the output shows the counters but not the steps (a framed run), resolv_counted walks as
- * resolv does until the counters are settled. A back-out adds the dropped state's counters to
- * its parent's, and the dropped state began as a copy of the parent, so each back-out at least
- * doubles them: on a long walk they soon overflow to infinity. From the pass where both of the
- * current state's are infinite, every later current state has both infinite too (a guess copies
- * them, a pass adds to them, a back-out adds the child's to the parent's), so the framed output
- * can only read "inf" for both, and only the grid is left to find: the run starts again from the
- * root as its first guess found it, with infinite counters, and goes as resolv_direct goes
- * (which comes to that same state, asking nothing before the first guess). Before that, the only
- * thing it asks is whether the root has a solution at all: a grid without one prints no
- * counters.
+ * one can never be completed, so the search leaves it in the end.
  */
 
 #ifdef SUDOKU_PASS_BUDGET
 /* Fuzzing builds bound the passes of one solve (a grid without a solution may need an
  * exhaustive search that takes hours) and abort at a pass that changes nothing, which would
- * be a loop that never ends. Returns the number of candidates of the empty cells of g. */
+ * be a loop that never ends. */
+static long passes_left;
+
+/* Returns the number of candidates of the empty cells of g. */
 static long candidates_left(const sudoku_grid *g)
 {
     long n = 0;
@@ -858,6 +845,131 @@ static long candidates_left(const sudoku_grid *g)
     return n;
 }
 #endif
+
+/* What one pass of the solve loop did. From PASS_NO_SOLUTION on, the solve is over. */
+enum { PASS_RUNG, PASS_BACK_OUT, PASS_GUESS, PASS_NO_SOLUTION, PASS_OUTPUT_LOST, PASS_OVER_BUDGET };
+
+/* Makes one pass on the newest state *current of the chain that starts at g: shows it as the
+ * verbose level asks, tries the four rungs in order, and when none makes progress backs out
+ * of a broken state, or guesses, copying the stalled state into stalled first if given.
+ * Returns what it did: PASS_NO_SOLUTION when g itself is broken, PASS_OUTPUT_LOST when the
+ * steps shown so far could not be written (a failed write leaves nothing to do). */
+static int solve_pass(sudoku_grid *g, sudoku_grid **current, sudoku_grid *stalled)
+{
+    sudoku_grid *s = *current;
+    if (verbose >= 2)
+        show_nice_grid(s);
+    if (verbose >= 1) {
+        show_infos(s);
+        if (ferror(stdout))
+            return PASS_OUTPUT_LOST;
+    }
+    if (basic(s))
+        s->tests += 1;
+    else if (single_in_row_col(s))
+        s->tests += 2;
+    else if (single_in_box(s))
+        s->tests += 3;
+    else if (pointing_pairs(s))
+        s->tests += 4;
+    else if (check_candidates(s)) {
+        if (s == g)
+            return PASS_NO_SOLUTION;
+        cancel_random_choice(s, current);
+        return PASS_BACK_OUT;
+    } else {
+        if (stalled != nullptr)
+            *stalled = *s;
+        s->forks += 1;
+        *current = random_choice(s);
+        (*current)->tests += 5;
+        return PASS_GUESS;
+    }
+    return PASS_RUNG;
+}
+
+/* solve_pass, within the fuzzing builds' bound. */
+static int take_pass(sudoku_grid *g, sudoku_grid **current, sudoku_grid *stalled)
+{
+#ifdef SUDOKU_PASS_BUDGET
+    const sudoku_grid *before = *current;
+    int unknowns = before->unknowns;
+    long left = candidates_left(before);
+    int did = solve_pass(g, current, stalled);
+    if (did >= PASS_NO_SOLUTION)
+        return did;
+    if (*current == before && before->unknowns == unknowns && candidates_left(before) == left)
+        abort();
+    return --passes_left < 0 ? PASS_OVER_BUDGET : did;
+#else
+    return solve_pass(g, current, stalled);
+#endif
+}
+
+/* Starts the fuzzing builds' bound for one solve. */
+static void start_passes(void)
+{
+#ifdef SUDOKU_PASS_BUDGET
+    passes_left = SUDOKU_PASS_BUDGET;
+#endif
+}
+
+/* Frees the states of the chain above g, from current down; returns g. */
+static sudoku_grid *drop_down_to(sudoku_grid *g, sudoku_grid *current)
+{
+    while (current != g) {
+        sudoku_grid *parent = current->parent;
+        free(current);
+        current = parent;
+    }
+    return g;
+}
+
+/* Ends a solve that found no solution of g, or whose steps could not be written: frees the
+ * chain above g, from current down. Returns null, the solve's answer. */
+static sudoku_grid *give_up(sudoku_grid *g, sudoku_grid *current)
+{
+    drop_down_to(g, current);
+    return nullptr;
+}
+
+/* Returns the solved state, the head of the chain that leads back to g; or null when g itself
+ * turns out to have no solution, or when the steps it shows cannot be written (it stops at the
+ * first pass after a failed write), the chain then being g alone. g must pass check_grid. */
+sudoku_grid *resolv(sudoku_grid *g)
+{
+    start_passes();
+    sudoku_grid *current = g;
+    while (current->unknowns != 0)
+        if (take_pass(g, &current, nullptr) >= PASS_NO_SOLUTION)
+            return give_up(g, current);
+    return current;
+}
+
+/* ============================ Walks that leave out what is not shown ============================
+ *
+ * A run whose output shows neither the steps nor the counters (a default run) prints only the
+ * grid that resolv ends on, and a run that shows the counters but not the steps (a framed run)
+ * prints that grid and the counters. Each walks only as much of resolv's path as that takes.
+ *
+ * The default run's walk asks an exact solver (exact.cpp), every `every` passes after the first
+ * guess, which states of the chain have a solution, and leaves the oldest without one at once
+ * (drop_dead_branch). resolv backs out of a state exactly when it has none, so the states this
+ * walk keeps, their guesses and the grid it ends on are resolv's; only the counters differ.
+ *
+ * The framed run's walk goes as resolv does until the counters are settled. A back-out adds the
+ * dropped state's counters to its parent's, and the dropped state began as a copy of the
+ * parent, so each back-out at least doubles them: on a long walk they soon overflow to
+ * infinity. From the pass where both of the current state's are infinite, every later current
+ * state has both infinite too (a guess copies them, a pass adds to them, a back-out adds the
+ * child's to the parent's), so the output can only read "inf" for both, and only the grid is
+ * left to find: the walk starts again from the root as its first guess found it, with
+ * infinite counters, and goes on as the default run's walk, which comes to that same state by
+ * the same passes, as it asks nothing before the first guess. Before that, the only thing it
+ * asks is whether the root has a solution at all, once, ROOT_DELAY times `every` passes after
+ * the first guess: a grid without one prints no counters, and on a grid that has one, which
+ * most have, the answer saves nothing, so only walks long enough to make it cheap pay for it.
+ */
 
 /* Returns 1 when the state g has a solution, 0 when it has none, or EXACT_NO_ENGINE when the
  * exact solver can no longer say. known holds a solution of g's parent (of nothing, at the
@@ -878,17 +990,6 @@ static int has_solution(const sudoku_grid *g, int32_t *known, exact_run *run)
 static int counters_settled(const sudoku_grid *g)
 {
     return std::isinf(g->tests) && std::isinf(g->forks);
-}
-
-/* Frees the states of the chain above g, from current down; returns g. */
-static sudoku_grid *drop_down_to(sudoku_grid *g, sudoku_grid *current)
-{
-    while (current != g) {
-        sudoku_grid *parent = current->parent;
-        free(current);
-        current = parent;
-    }
-    return g;
 }
 
 /* Backs out of the oldest state without a solution in the chain that ends at current, first
@@ -920,132 +1021,109 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
     return current;
 }
 
-/* What a run's output shows of its solve, which decides what the solve may leave out. */
-enum { SHOWS_STEPS, SHOWS_COUNTERS, SHOWS_GRID };
+/* What a walk asks as it goes: the exact solver's run, room for a solution, the newest state
+ * known to have one, and the passes left before it asks again. */
+struct asking {
+    exact_run *run;
+    int32_t *known; /* null once no engine is left to ask: the walk goes on alone */
+    sudoku_grid *sound;
+    long patience;
+};
 
-/* Solves g as resolv describes. Given room for a solution (known) and the exact solver's run,
- * it leaves the branches that hold none, as far as what the output shows allows: for
- * SHOWS_GRID, every `every` passes after the first guess it backs out of the oldest state
- * without a solution, which is what the step-by-step search comes to in the end, since it backs
- * out of a state exactly when that state has no solution. For SHOWS_COUNTERS it walks every
- * branch until the counters are settled (counters_settled), then starts again, as for
- * SHOWS_GRID and with infinite counters, from g as its first guess found it, kept in
- * first_guess: a run that shows only the grid comes to the same state by the same passes, as it
- * asks nothing before that guess. Before that it gives up at once on a root without a
- * solution. */
-static sudoku_grid *solve(sudoku_grid *g, sudoku_grid *first_guess, int32_t *known, exact_run *run,
-                          long every, int shows)
+/* Counts a pass down to the next question and, at it, leaves the oldest dead state of the
+ * chain (only the root judged, when root_only); patience starts again at every. Returns the
+ * new current state, or null when g has no solution (the chain dropped down to g). */
+static sudoku_grid *ask_in_time(sudoku_grid *g, sudoku_grid *current, asking *a, long every,
+                                int root_only)
 {
-    sudoku_grid *current = g, *sound = nullptr; /* sound: see drop_dead_branch */
-    int guessed = 0, settled = shows == SHOWS_GRID;
-    long patience = settled ? every : every * ROOT_DELAY; /* passes left before it is asked */
-#ifdef SUDOKU_PASS_BUDGET
-    long passes = 0;
-#endif
+    if (a->known == nullptr || --a->patience != 0)
+        return current;
+    current = drop_dead_branch(g, current, &a->sound, a->known, a->run, root_only);
+    if (a->run->trusted == 0)
+        a->known = nullptr;
+    a->patience = every;
+    return current;
+}
+
+/* The default run's walk, from g as no guess has touched it yet. */
+static sudoku_grid *walk_leaving_dead_branches(sudoku_grid *g, asking *a, long every)
+{
+    sudoku_grid *current = g;
+    int guessed = 0;
+    a->sound = nullptr;
+    a->patience = every;
     while (current->unknowns != 0) {
-#ifdef SUDOKU_PASS_BUDGET
-        const sudoku_grid *before = current;
-        int unknowns = current->unknowns;
-        long left = candidates_left(current);
-#endif
-        if (verbose >= 2)
-            show_nice_grid(current);
-        if (verbose >= 1) {
-            show_infos(current);
-            if (ferror(stdout)) { /* the steps shown so far are lost: nothing is left to do */
-                drop_down_to(g, current);
-                return nullptr;
-            }
-        }
-        if (basic(current))
-            current->tests += 1;
-        else if (single_in_row_col(current))
-            current->tests += 2;
-        else if (single_in_box(current))
-            current->tests += 3;
-        else if (pointing_pairs(current))
-            current->tests += 4;
-        else if (check_candidates(current)) {
-            if (current == g)
-                return nullptr;
-            cancel_random_choice(current, &current);
-            if (!settled && known != nullptr && counters_settled(current)) {
-                current = drop_down_to(g, current);
-                *g = *first_guess;
-                g->tests = g->forks = HUGE_VAL;
-                settled = 1;
-                guessed = 0;
-                sound = nullptr;
-                patience = every;
-            }
-        } else {
-            if (!guessed && !settled && first_guess != nullptr)
-                *first_guess = *current; /* g, stalled: grids solved sooner pay no copy */
-            current->forks += 1;
-            current = random_choice(current);
-            current->tests += 5;
-            guessed = 1;
-        }
-        if (known != nullptr && guessed && --patience == 0) {
-            current = drop_dead_branch(g, current, &sound, known, run, !settled);
-            if (current == nullptr)
-                return nullptr;
-            if (run->trusted == 0)
-                known = nullptr; /* no engine left to ask: the walk goes on alone */
-            patience = every;
-        }
-#ifdef SUDOKU_PASS_BUDGET
-        if (current == before && current->unknowns == unknowns && candidates_left(current) == left)
-            abort();
-        if (++passes > SUDOKU_PASS_BUDGET) {
-            drop_down_to(g, current);
+        int did = take_pass(g, &current, nullptr);
+        if (did >= PASS_NO_SOLUTION)
+            return give_up(g, current);
+        guessed |= did == PASS_GUESS;
+        if (guessed && (current = ask_in_time(g, current, a, every, 0)) == nullptr)
             return nullptr;
-        }
-#endif
     }
     return current;
 }
 
-/* Returns the solved state, the head of the chain that leads back to g; or null when g itself
- * turns out to have no solution, or when the steps it shows cannot be written (ferror on
- * standard output: it stops at the first pass after a failed write), the chain then being g
- * alone. g must pass check_grid. */
-sudoku_grid *resolv(sudoku_grid *g)
+/* Overwrites the root g, its caller's, with first_guess, the root as its first guess found it,
+ * with infinite counters; the chain above g is freed. */
+static void restart_root_settled(sudoku_grid *g, sudoku_grid *current,
+                                 const sudoku_grid *first_guess)
 {
-    return solve(g, nullptr, nullptr, nullptr, 0, SHOWS_STEPS);
+    drop_down_to(g, current);
+    *g = *first_guess;
+    g->tests = g->forks = HUGE_VAL;
 }
 
-/* Solves g with the exact solver's help, leaving out what the output does not show. */
-static sudoku_grid *solve_asking(sudoku_grid *g, long every, int shows)
+/* The framed run's walk, from g: resolv's until the counters are settled, then the default
+ * run's from g as its first guess found it (g overwritten). */
+static sudoku_grid *walk_until_settled(sudoku_grid *g, asking *a, long every)
+{
+    sudoku_grid *current = g, first_guess;
+    int guessed = 0;
+    a->sound = nullptr;
+    a->patience = every * ROOT_DELAY;
+    while (current->unknowns != 0) {
+        int did = take_pass(g, &current, guessed ? nullptr : &first_guess);
+        if (did >= PASS_NO_SOLUTION)
+            return give_up(g, current);
+        if (did == PASS_BACK_OUT && a->known != nullptr && counters_settled(current)) {
+            restart_root_settled(g, current, &first_guess);
+            return walk_leaving_dead_branches(g, a, every);
+        }
+        guessed |= did == PASS_GUESS;
+        if (guessed && (current = ask_in_time(g, current, a, every, 1)) == nullptr)
+            return nullptr;
+    }
+    return current;
+}
+
+typedef sudoku_grid *walk(sudoku_grid *g, asking *a, long every);
+
+/* Runs the walk on g with an exact solver's run of its own. */
+static sudoku_grid *walk_asking(sudoku_grid *g, long every, walk *w)
 {
     int32_t known[NB_CELLS];
-    sudoku_grid first_guess;
     exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
-    sudoku_grid *solved = solve(g, &first_guess, known, &run, every, shows);
+    asking a = {&run, known, nullptr, every};
+    start_passes();
+    sudoku_grid *solved = w(g, &a, every);
     exact_end(&run);
     return solved;
 }
 
-/* Returns the state that resolv returns, or null where it does, without walking the branches
- * that hold no solution: for runs that show neither the steps nor the counters, which alone
- * tell the two apart. The exact solver is asked every `every` passes after the first guess:
- * PATIENCE, about what one call costs, lets the many grids solved sooner pay for none. */
+/* Returns the state that resolv returns, or null where it does, for runs that show neither the
+ * steps nor the counters. The exact solver is asked every `every` passes after the first
+ * guess: PATIENCE, about what one call costs, lets the many grids solved sooner pay for none. */
 sudoku_grid *resolv_direct(sudoku_grid *g, long every)
 {
-    return solve_asking(g, every, SHOWS_GRID);
+    return walk_asking(g, every, walk_leaving_dead_branches);
 }
 
 /* Returns the state that resolv returns, with the counters it prints, or null where resolv
- * does: for runs that show the counters but not the steps. It walks as resolv does until both
- * counters are infinite, then solves g again as resolv_direct does, from where its first guess
- * found it, with infinite counters: the step-by-step search ends on the grid that resolv_direct
- * finds, and with infinite counters. Before that it asks the exact solver only whether g has a
- * solution at all, once, ROOT_DELAY times `every` passes after the first guess: on a grid that has
- * one, which most have, the answer saves nothing, so only walks long enough to make it cheap beside
- * them pay for it. */
+ * does, for runs that show the counters but not the steps. g may be overwritten by the root as
+ * its first guess found it (see the section's comment). */
 sudoku_grid *resolv_counted(sudoku_grid *g, long every)
 {
-    return solve_asking(g, every, SHOWS_COUNTERS);
+    return walk_asking(g, every, walk_until_settled);
 }
 
 /* ============================ Puzzle maker ============================
@@ -1084,12 +1162,28 @@ static const char MSG_IMPOSSIBLE[] = "Grille Impossible\n";
 static const char MSG_WRITE_ERROR[] = "Erreur d'\351criture sur la sortie standard\n";
 static const char *const DEFAULT_NAME = SQ == 3 ? "sudoku9" : SQ == 4 ? "sudoku16" : "sudoku25";
 
-int framed_leaves_dead_branches = 1; /* see sudoku.h; tests turn it off */
+#ifdef SUDOKU_NO_MAIN
+int framed_leaves_dead_branches = 1; /* the unit tests' hook (tests/unit/helpers.h) */
+#else
+constexpr int framed_leaves_dead_branches = 1;
+#endif
 
-/* Runs the program once; returns the exit status. */
-int sudoku_main(int argc, char **argv)
+/* Solves the root, walking as much of the search as the output shows: every step (-v), the
+ * counters (-n), or only the grid. Returns what resolv returns. */
+static sudoku_grid *solve_as_shown(sudoku_grid *root, int framed)
 {
-    int errors = 0, solves = 0, makes = 0, level = 0, framed = 0;
+    if (verbose != 0)
+        return resolv(root);
+    if (!framed)
+        return resolv_direct(root, PATIENCE);
+    return framed_leaves_dead_branches ? resolv_counted(root, PATIENCE) : resolv(root);
+}
+
+/* Parses the options, setting verbose, *framed (-n) and *level (the last accepted -m, 0 for
+ * none). Returns the number of refused or unknown options and of -h. */
+static int parse_options(int argc, char **argv, int *framed, int *level)
+{
+    int errors = 0, solves = 0, makes = 0;
     verbose = 0;
     opterr = 0;
     int c;
@@ -1099,7 +1193,7 @@ int sudoku_main(int argc, char **argv)
             errors++;
             break;
         case 'n':
-            framed = 1;
+            *framed = 1;
             break;
         case 's':
             if (makes != 0)
@@ -1113,7 +1207,7 @@ int sudoku_main(int argc, char **argv)
                 errors++;
             } else {
                 makes++;
-                level = static_cast<int>(value);
+                *level = static_cast<int>(value);
             }
             break;
         }
@@ -1131,7 +1225,14 @@ int sudoku_main(int argc, char **argv)
             break;
         }
     }
-    if (errors != 0) {
+    return errors;
+}
+
+/* Runs the program once; returns the exit status. */
+int sudoku_main(int argc, char **argv)
+{
+    int level = 0, framed = 0;
+    if (parse_options(argc, argv, &framed, &level) != 0) {
         error_message(MSG_USAGE, argc > 0 && argv[0] != nullptr ? argv[0] : DEFAULT_NAME);
         return 1;
     }
@@ -1148,18 +1249,13 @@ int sudoku_main(int argc, char **argv)
         error_message(MSG_IMPOSSIBLE);
         return 1;
     }
-    /* Each run walks as much of the search as its output shows: every step, the counters, or
-     * only the grid. */
-    sudoku_grid *solved = verbose != 0                  ? resolv(root)
-                          : !framed                     ? resolv_direct(root, PATIENCE)
-                          : framed_leaves_dead_branches ? resolv_counted(root, PATIENCE)
-                                                        : resolv(root);
+    sudoku_grid *solved = solve_as_shown(root, framed);
     if (solved == nullptr) { /* no solution, or the steps shown could not be written */
         free_sudoku(root);
         error_message(fflush(stdout) != 0 || ferror(stdout) ? MSG_WRITE_ERROR : MSG_IMPOSSIBLE);
         return 1;
     }
-    if (makes != 0)
+    if (level != 0)
         offusc_grid(solved, static_cast<unsigned>(level));
     if (framed)
         show_nice_grid(solved);

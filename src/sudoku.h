@@ -78,8 +78,4 @@ void offusc_grid(sudoku_grid *g, unsigned level);
 /* Driver: the whole run of one program; returns the exit status. */
 int sudoku_main(int argc, char **argv);
 
-/* For tests: 0 makes a framed run without steps walk every branch, as a run with steps does,
- * so that its output can be compared with the shortcut's. */
-extern int framed_leaves_dead_branches;
-
 #endif

@@ -113,4 +113,9 @@ extern bool fail_threads;
 /* The threads pthread_create has made. */
 extern int threads_made;
 
+/* The program's own hook, in the unit-test build alone: 0 makes a framed run without steps walk
+ * every branch, as a run with steps does, so that its output can be compared with the
+ * shortcut's. */
+extern int framed_leaves_dead_branches;
+
 #endif
