@@ -129,30 +129,3 @@ TEST(NotedHouses, AStrikeNotesTheBoxesLookedAtLaterInTheSameCall)
     EXPECT_GT(run_both_ways(pointing_pairs, g.get(), "pointing pairs"), 0);
     EXPECT_EQ(mask_at(g.get(), SIZE - 1, SQ) & (1 << 1), 0);
 }
-
-TEST(NotedHouses, AStrikeNotesForNakedSinglesTheRowsOfTheCellsItLeavesSingle)
-{
-    /* 5 placed at (0, 0) leaves (SQ, 0) with 2 alone, (0, SQ) with 7, 8 and 9, and the other
-     * cells with every value but 5: only row 0 is worth a look, and only by naked singles. */
-    grid_ptr g = read_text("");
-    mask_at(g.get(), SQ, 0) = 1 << 2 | 1 << 5;
-    mask_at(g.get(), 0, SQ) = 1 << 5 | 1 << 7 | 1 << 8 | 1 << 9;
-    for (int rung = 0; rung < NB_RUNGS; rung++)
-        g->todo_rows[rung] = g->todo_cols[rung] = g->todo_boxes[rung] = 0;
-    mask_at(g.get(), 0, 0) = 1 << 5;
-    set_case(g.get(), 0, 0, 5, 1);
-    EXPECT_EQ(g->todo_rows[RUNG_BASIC], 1 << 0);
-    EXPECT_EQ(g->todo_cols[RUNG_BASIC], 0);
-    EXPECT_EQ(g->todo_boxes[RUNG_BASIC], 0);
-    EXPECT_EQ(g->todo_cols[RUNG_ROW_COL] & 1 << 0, 1 << 0); /* the later rungs: every change */
-    EXPECT_EQ(g->todo_rows[RUNG_POINTING] & 1 << SQ, 1 << SQ);
-
-    /* The guess takes 7 at (0, SQ), the cell with the fewest candidates; backing out of it
-     * leaves two there, which is nothing for naked singles either. */
-    sudoku_grid *child = random_choice(g.get());
-    sudoku_grid *current = child;
-    g->todo_rows[RUNG_BASIC] = 0;
-    cancel_random_choice(child, &current);
-    EXPECT_EQ(current, g.get());
-    EXPECT_EQ(g->todo_rows[RUNG_BASIC], 0);
-}
