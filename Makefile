@@ -14,7 +14,7 @@ VALGRIND = valgrind --quiet --error-exitcode=99 --leak-check=full \
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_run9 fuzz_run16 fuzz_run25 fuzz_options fuzz_exact9 fuzz_exact16
 
-.PHONY: all deps build programs run check test test-alone test-sanitizers test-threads \
+.PHONY: all deps test-deps build programs run check test test-alone test-sanitizers test-threads \
 	test-valgrind test-fuzz install uninstall package clean
 
 all: build
@@ -29,6 +29,9 @@ DEPS = sh tools/deps.sh
 
 deps:
 	@$(DEPS) build learner tests suite
+
+# What the whole suite needs, lintian for the package test among it, before anything is built.
+test-deps: deps
 
 build:
 	@$(DEPS) build learner tests
@@ -53,8 +56,7 @@ check: build
 # AddressSanitizer and UndefinedBehaviorSanitizer build, the threaded parts on a
 # ThreadSanitizer build, the end-to-end suite under valgrind, and a short fuzz run of each
 # target.
-test: build
-	@$(DEPS) suite
+test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) test-alone test-sanitizers test-threads test-valgrind test-fuzz
 

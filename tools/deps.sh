@@ -6,10 +6,9 @@
 #   deps.sh NEED...   NEED: build, learner (optional: CaDiCaL), tests (the unit and end-to-end
 #                     tests), suite (what the whole suite adds: lintian, valgrind, clang)
 missing='' optional=''
-has_header() { # FILE: a header some compiler of this machine finds
-    for dir in /usr/include /usr/local/include ${CMAKE_PREFIX_PATH:+$(echo "$CMAKE_PREFIX_PATH" |
-        sed 's|:|/include |g')/include}; do
-        [ -f "$dir/$1" ] && return 0
+has_header() { # FILE: a header in the system's folders or under a prefix of CMAKE_PREFIX_PATH
+    for prefix in /usr /usr/local $(echo "${CMAKE_PREFIX_PATH:-}" | tr ':' ' '); do
+        [ -f "$prefix/include/$1" ] && return 0
     done
     return 1
 }
