@@ -161,7 +161,8 @@ constexpr size_t LEARNER_STACK = 1 << 20;
 static int start_learner(pthread_t *thread, learner_job *job)
 {
 #ifdef M_ARENA_MAX
-    mallopt(M_ARENA_MAX, 1);
+    static const int one_arena = mallopt(M_ARENA_MAX, 1); /* once, before the first thread */
+    (void)one_arena;
 #endif
     pthread_attr_t attr;
     if (pthread_attr_init(&attr) != 0)

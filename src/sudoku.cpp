@@ -1179,6 +1179,12 @@ static sudoku_grid *solve_as_shown(sudoku_grid *root, int framed)
     return framed_leaves_dead_branches ? resolv_counted(root, PATIENCE) : resolv(root);
 }
 
+/* Returns 1 when standard output, flushed, has failed to take a write. */
+static int output_failed(void)
+{
+    return fflush(stdout) != 0 || ferror(stdout);
+}
+
 /* Parses the options, setting verbose, *framed (-n) and *level (the last accepted -m, 0 for
  * none). Returns the number of refused or unknown options and of -h. */
 static int parse_options(int argc, char **argv, int *framed, int *level)
@@ -1252,7 +1258,7 @@ int sudoku_main(int argc, char **argv)
     sudoku_grid *solved = solve_as_shown(root, framed);
     if (solved == nullptr) { /* no solution, or the steps shown could not be written */
         free_sudoku(root);
-        error_message(fflush(stdout) != 0 || ferror(stdout) ? MSG_WRITE_ERROR : MSG_IMPOSSIBLE);
+        error_message(output_failed() ? MSG_WRITE_ERROR : MSG_IMPOSSIBLE);
         return 1;
     }
     if (level != 0)
@@ -1262,7 +1268,7 @@ int sudoku_main(int argc, char **argv)
     else
         show_grid(solved);
     free_sudoku(solved);
-    if (fflush(stdout) != 0 || ferror(stdout)) {
+    if (output_failed()) {
         error_message(MSG_WRITE_ERROR);
         return 1;
     }
