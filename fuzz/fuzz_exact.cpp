@@ -41,12 +41,6 @@ static void check(exact_run *run, const int32_t *cell, const int32_t *mask)
             abort();
 }
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    exact_strict = 1;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
@@ -70,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             mask[i] = 1 << cell[i];
         }
     }
-    exact_run run = exact_begin(cell, mask);
+    const exact_options strict = {nullptr, 1, SEARCH_CONTRADICTIONS};
+    exact_run run = exact_begin(cell, mask, &strict);
     if (way == 0)
         run.trusted = LEARNER_ENGINE;
     else if (way == 1)

@@ -40,64 +40,66 @@
  * Every yes is checked against the state before it is used: a checked solution proves it. Two
  * engines that disagree prove that one erred, and a learner that fails leaves its library in a
  * state nobody knows: such an engine is left out of the run (the learner freed), which goes on
- * with the other, or, with neither, tells the caller to do without. What the run does with each
- * outcome:
+ * with the other, or, with neither, tells the caller to do without. Each engine's answer is
+ * weighed first (a yes that fails its check leaves its engine out as it is weighed, and so
+ * does a learner that failed), then the run decides from the pair:
  *
  *   the search, within its contradictions  the run
  *   yes, checked                           yes, with the search's solution
- *   yes that fails its check               leaves the search out; the learner takes the question
+ *   yes that fails its check               the learner takes the question
  *   no                                     no
  *   gave up                                the learner takes it, the search beside it:
  *
  *   the learner           the search beside or after it    the run
  *   yes, checked          yes, checked                     yes, the search's; PHASE_ALIGNED
  *   yes, checked          gave up, or memory ran out       yes, the learner's; PHASE_GIVEN_UP
+ *   yes, checked          did not run                      yes, the learner's
  *   yes, checked          no, or a yes that fails          yes, the learner's; leaves the
- *                                                          search out
+ *                                                          search out; PHASE_GIVEN_UP
  *   no                    yes, checked                     yes, the search's; leaves the
  *                                                          learner out
  *   no                    anything else                    no
- *   yes that fails, or    yes, checked                     yes, the search's; leaves the
- *     failed                                               learner out
- *   yes that fails, or    anything else                    leaves the learner out; the search
- *     failed (not memory)                                  answers, without a limit
- *   memory ran out        anything else                    leaves the learner out; memory ran
- *                                                          out
+ *   anything else         yes, checked                     yes, the search's
+ *   yes that fails, or    anything else                    the search answers, without a
+ *     failed                                               limit
+ *   memory ran out        anything else                    memory ran out
  *
  * A build may leave the learner out (EXACT_LEARNER 0): the 9 by 9 program, whose search answers
  * every question long before its contradictions run out, and whose runs would otherwise pay for
  * the learner's library starting up. Its search then answers everything, without a limit.
  */
 
-answer_filter *exact_filter = nullptr;
-int exact_strict = 0;
-long exact_first_contradictions = SEARCH_CONTRADICTIONS;
-
 constexpr int NOT_RUN = 3; /* the answer of a search beside the learner that did not run */
-constexpr int FAILED = -2; /* learner_solve's answer when its library fails, not for memory */
 
-exact_run exact_begin(const int32_t *cell, const int32_t *mask)
+exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_options *options)
 {
     exact_run run{};
-    run.root_cell = cell;
-    run.root_mask = mask;
-    run.contradictions = exact_first_contradictions;
+    exact_move_root(&run, cell, mask);
+    run.options = options != nullptr ? *options : EXACT_DEFAULTS;
+    run.contradictions = run.options.first_contradictions;
     run.phase = PHASE_FIRST_YES;
     run.trusted = EXACT_LEARNER ? SEARCH_ENGINE | LEARNER_ENGINE : SEARCH_ENGINE;
     return run;
 }
 
-/* Returns an engine's answer as the run is to take it: through the test filter, if set. */
-static int heard(int engine, int found, int32_t *solution)
+void exact_move_root(exact_run *run, const int32_t *cell, const int32_t *mask)
 {
-    return exact_filter != nullptr ? exact_filter(engine, found, solution) : found;
+    memcpy(run->root_cell, cell, sizeof run->root_cell);
+    memcpy(run->root_mask, mask, sizeof run->root_mask);
+}
+
+/* Returns an engine's answer as the run is to take it: through the test filter, if set. */
+static int heard(const exact_run *run, int engine, int found, int32_t *solution)
+{
+    answer_filter *filter = run->options.filter;
+    return filter != nullptr ? filter(engine, found, solution) : found;
 }
 
 /* Leaves an engine out of the run for good (the learner freed), after it erred or failed; an
- * error aborts the run where exact_strict says so. */
+ * error aborts the run where the options say so. */
 static void leave_out(exact_run *run, int engine, int erred)
 {
-    if (erred && exact_strict)
+    if (erred && run->options.strict)
         abort();
     run->trusted &= ~engine;
     if constexpr (EXACT_LEARNER)
@@ -112,12 +114,21 @@ static void leave_out(exact_run *run, int engine, int erred)
 static int search_checked(exact_run *run, int engine, const int32_t *cell, const int32_t *mask,
                           int32_t *solution, long limit)
 {
-    int found = heard(engine, depth_first(cell, mask, solution, limit), solution);
+    int found = heard(run, engine, depth_first(cell, mask, solution, limit), solution);
     if (found == 1 && !solves(cell, mask, solution)) {
         leave_out(run, SEARCH_ENGINE, 1);
         return GAVE_UP;
     }
     return found;
+}
+
+/* Returns the answer of the search alone, without a limit, when the learner is left out. */
+static int search_alone(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
+{
+    if (!(run->trusted & SEARCH_ENGINE))
+        return EXACT_NO_ENGINE;
+    int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, -1);
+    return found == GAVE_UP ? EXACT_NO_ENGINE : found;
 }
 
 /* One question to the learner, answered on a thread of its own or the caller's. */
@@ -190,56 +201,92 @@ static int learner_with_search(learner_job *job, long limit, int32_t *own)
     return found;
 }
 
-/* Settles the learner's answer (in job) and the search's beside it (searched, own), running
- * that search after the learner's yes when it did not run beside it, as the table above says.
- * Returns the run's answer, with its solution in solution. */
-static int settle(exact_run *run, learner_job *job, int searched, long limit, const int32_t *cell,
-                  const int32_t *mask, int32_t *own, int32_t *solution)
+/* Each engine's answer after the learner took a question, as the run weighs it: the rows and
+ * columns of the table above. ERRED: a yes that fails its check, or the learner's library
+ * failing (learner_solve's -2). */
+enum weighed { CHECKED_YES, SAID_NO, ERRED, OUT_OF_MEMORY, NO_ANSWER, DID_NOT_RUN, ANYTHING };
+
+/* Weighs the learner's answer (job) and the search's beside or after it (searched, own) into
+ * *learner and *search, running that search after the learner's yes when it did not run beside
+ * it; an engine that erred or failed is left out. */
+static void weigh(exact_run *run, learner_job *job, int searched, long limit, int32_t *own,
+                  int *learner, int *search)
 {
     if (searched != NOT_RUN)
-        searched = heard(BESIDE_ENGINE, searched, own);
-    int learned = heard(LEARNER_ENGINE, job->found, job->solution);
+        searched = heard(run, BESIDE_ENGINE, searched, own);
+    int learned = heard(run, LEARNER_ENGINE, job->found, job->solution);
     if (learned == 1 && searched == NOT_RUN && limit != 0)
-        searched = heard(BESIDE_ENGINE, depth_first(cell, mask, own, limit), own);
-    if (searched == 1 && !solves(cell, mask, own)) {
+        searched = heard(run, BESIDE_ENGINE, depth_first(job->cell, job->mask, own, limit), own);
+    *search = searched == 1 && solves(job->cell, job->mask, own) ? CHECKED_YES
+              : searched == 1 || searched == 0                   ? SAID_NO
+              : searched == NOT_RUN                              ? DID_NOT_RUN
+                                                                 : NO_ANSWER;
+    if (searched == 1 && *search != CHECKED_YES)
         leave_out(run, SEARCH_ENGINE, 1);
-        searched = 0;
-    }
-    if (learned == 1 && !solves(cell, mask, job->solution)) {
-        leave_out(run, LEARNER_ENGINE, 1);
-        learned = FAILED;
-    }
-    if (learned < 0 && (run->trusted & LEARNER_ENGINE))
-        leave_out(run, LEARNER_ENGINE, 0);
-    if (searched == 1) {
-        if (learned == 0)
-            leave_out(run, LEARNER_ENGINE, 1); /* a no against a checked yes */
-        else if (learned == 1)
-            run->phase = PHASE_ALIGNED;
+    *learner = learned == 1 && solves(job->cell, job->mask, job->solution) ? CHECKED_YES
+               : learned == 0                                              ? SAID_NO
+               : learned == EXACT_NO_MEMORY                                ? OUT_OF_MEMORY
+                                                                           : ERRED;
+    if (*learner == ERRED || *learner == OUT_OF_MEMORY)
+        leave_out(run, LEARNER_ENGINE, learned == 1);
+}
+
+/* What the run does with a pair of answers. */
+enum verdict { SEARCHS_YES, LEARNERS_YES, NO, SEARCH_ALONE, NO_MEMORY };
+
+/* The table above, line for line: the first row that matches the pair decides. */
+static const struct {
+    int learner, search; /* weighed */
+    int verdict;
+    int leaves_out; /* the engine that erred by saying no against a checked yes; or 0 */
+    int phase;      /* the run's phase after it; or -1, as it was */
+} OUTCOMES[] = {
+    {CHECKED_YES, CHECKED_YES, SEARCHS_YES, 0, PHASE_ALIGNED},
+    {CHECKED_YES, NO_ANSWER, LEARNERS_YES, 0, PHASE_GIVEN_UP},
+    {CHECKED_YES, DID_NOT_RUN, LEARNERS_YES, 0, -1},
+    {CHECKED_YES, SAID_NO, LEARNERS_YES, SEARCH_ENGINE, PHASE_GIVEN_UP},
+    {SAID_NO, CHECKED_YES, SEARCHS_YES, LEARNER_ENGINE, -1},
+    {SAID_NO, ANYTHING, NO, 0, -1},
+    {ANYTHING, CHECKED_YES, SEARCHS_YES, 0, -1},
+    {ERRED, ANYTHING, SEARCH_ALONE, 0, -1},
+    {OUT_OF_MEMORY, ANYTHING, NO_MEMORY, 0, -1},
+};
+
+/* Settles the learner's answer (in job) and the search's beside it (searched, own) as the
+ * table says. Returns the run's answer, with its solution in solution. */
+static int settle(exact_run *run, learner_job *job, int searched, long limit, int32_t *own,
+                  int32_t *solution)
+{
+    int learner, search;
+    weigh(run, job, searched, limit, own, &learner, &search);
+    int row = 0;
+    while (!((OUTCOMES[row].learner == learner || OUTCOMES[row].learner == ANYTHING) &&
+             (OUTCOMES[row].search == search || OUTCOMES[row].search == ANYTHING)))
+        row++;
+    if (OUTCOMES[row].leaves_out != 0 && (run->trusted & OUTCOMES[row].leaves_out))
+        leave_out(run, OUTCOMES[row].leaves_out, 1);
+    if (OUTCOMES[row].phase >= 0)
+        run->phase = OUTCOMES[row].phase;
+    switch (OUTCOMES[row].verdict) {
+    case SEARCHS_YES:
         memcpy(solution, own, sizeof own[0] * NB_CELLS);
         return 1;
-    }
-    if (learned == 0)
+    case LEARNERS_YES:
+        memcpy(solution, job->solution, sizeof solution[0] * NB_CELLS);
+        return 1;
+    case NO:
         return 0;
-    if (learned < 0)
-        return learned == EXACT_NO_MEMORY ? EXACT_NO_MEMORY : exact_ask(run, cell, mask, solution);
-    if (searched == 0 && (run->trusted & SEARCH_ENGINE))
-        leave_out(run, SEARCH_ENGINE, 1); /* a no against a checked yes */
-    if (limit != 0)
-        run->phase = PHASE_GIVEN_UP;
-    memcpy(solution, job->solution, sizeof solution[0] * NB_CELLS);
-    return 1;
+    case SEARCH_ALONE:
+        return search_alone(run, job->cell, job->mask, solution);
+    }
+    return EXACT_NO_MEMORY; /* NO_MEMORY */
 }
 
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
 {
     int search = run->trusted & SEARCH_ENGINE;
-    if (!EXACT_LEARNER || !(run->trusted & LEARNER_ENGINE)) {
-        if (!search)
-            return EXACT_NO_ENGINE;
-        int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, -1);
-        return found == GAVE_UP ? EXACT_NO_ENGINE : found;
-    }
+    if (!EXACT_LEARNER || !(run->trusted & LEARNER_ENGINE))
+        return search_alone(run, cell, mask, solution);
     if constexpr (EXACT_LEARNER) {
         long limit = !search ? 0
                      : run->phase == PHASE_GIVEN_UP
@@ -261,7 +308,7 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
                      : run->phase == PHASE_FIRST_YES ? run->contradictions * FIRST_YES_FACTOR
                                                      : run->contradictions * ALIGNED_FACTOR;
         int searched = learner_with_search(&job, after, own);
-        return settle(run, &job, searched, after, cell, mask, own, solution);
+        return settle(run, &job, searched, after, own, solution);
     }
     return EXACT_NO_ENGINE;
 }
@@ -273,9 +320,10 @@ void exact_end(exact_run *run)
     run->sat = nullptr;
 }
 
-int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution)
+int exact_solve(const int32_t *cell, const int32_t *mask, int32_t *solution,
+                const exact_options *options)
 {
-    exact_run run = exact_begin(cell, mask);
+    exact_run run = exact_begin(cell, mask, options);
     int found = exact_ask(&run, cell, mask, solution);
     exact_end(&run);
     return found;

@@ -971,6 +971,14 @@ sudoku_grid *resolv(sudoku_grid *g)
  * most have, the answer saves nothing, so only walks long enough to make it cheap pay for it.
  */
 
+#ifdef SUDOKU_NO_MAIN
+/* The hook of the builds for tests and fuzzing (tests/unit/helpers.h): the options of the
+ * walks' exact runs, strict there, as an engine that errs is a fault to report. */
+exact_options walk_options = {nullptr, 1, SEARCH_CONTRADICTIONS};
+#else
+constexpr exact_options walk_options = EXACT_DEFAULTS;
+#endif
+
 /* Returns 1 when the state g has a solution, 0 when it has none, or EXACT_NO_ENGINE when the
  * exact solver can no longer say. known holds a solution of g's parent (of nothing, at the
  * root); the exact solver is asked only when that one does not go through g's guess, and then
@@ -1002,6 +1010,8 @@ static sudoku_grid *drop_dead_branch(sudoku_grid *g, sudoku_grid *current, sudok
 {
     if (root_only && *sound != nullptr)
         return current;
+    /* the run's root: g as it stands, from which every state asked about derives */
+    exact_move_root(run, g->cell, g->mask);
     sudoku_grid *chain[NB_CELLS + 1]; /* newest first, down to *sound (or to g, when there is
                                          none, or it had gone): a state per guess */
     int n = 0, found = 1;
@@ -1102,7 +1112,7 @@ typedef sudoku_grid *walk(sudoku_grid *g, asking *a, long every);
 static sudoku_grid *walk_asking(sudoku_grid *g, long every, walk *w)
 {
     int32_t known[NB_CELLS];
-    exact_run run = exact_begin(g->cell, g->mask); /* g's strikes: none that a solution uses */
+    exact_run run = exact_begin(g->cell, g->mask, &walk_options);
     asking a = {&run, known, nullptr, every};
     start_passes();
     sudoku_grid *solved = w(g, &a, every);

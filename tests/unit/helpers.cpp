@@ -25,8 +25,6 @@ struct library_failure { /* what fail_new_otherwise throws: no standard exceptio
 bool fail_threads = false;
 long fixed_time = -1;
 
-/* In the tests, engines that disagree abort the run (the Disagree tests turn it off). */
-static const int strict = exact_strict = 1;
 int threads_made = 0;
 
 /* Every form of new and delete, so that all of them pair with malloc and free (a sanitizer

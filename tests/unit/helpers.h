@@ -3,6 +3,7 @@
 #ifndef TEST_HELPERS_H
 #define TEST_HELPERS_H
 
+#include "exact.h"
 #include "sudoku.h"
 
 #include <functional>
@@ -113,9 +114,15 @@ extern bool fail_threads;
 /* The threads pthread_create has made. */
 extern int threads_made;
 
-/* The program's own hook, in the unit-test build alone: 0 makes a framed run without steps walk
- * every branch, as a run with steps does, so that its output can be compared with the
- * shortcut's. */
+/* The options of the tests' own exact runs: an engine that errs aborts the test. */
+constexpr exact_options STRICT = {nullptr, 1, SEARCH_CONTRADICTIONS};
+
+/* The program's hooks, in the builds for tests alone. The options of the exact runs its walks
+ * make: strict unless a test says otherwise. */
+extern exact_options walk_options;
+
+/* And 0 here makes a framed run without steps walk every branch, as a run with steps does, so that
+ * its output can be compared with the shortcut's. */
 extern int framed_leaves_dead_branches;
 
 #endif

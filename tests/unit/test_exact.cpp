@@ -41,7 +41,7 @@ static std::string fault_in(const sudoku_grid *g, const int32_t *solution)
 static int answer_in(exact_run *run, const sudoku_grid *g, int32_t *solution)
 {
     int found = run != nullptr ? exact_ask(run, g->cell, g->mask, solution)
-                               : exact_solve(g->cell, g->mask, solution);
+                               : exact_solve(g->cell, g->mask, solution, &STRICT);
     if (found == 1) {
         EXPECT_EQ(fault_in(g, solution), "");
     }
@@ -88,7 +88,7 @@ TEST(Exact, RunsOutOfMemoryWithoutHarm)
     grid_ptr g = read_text("");
     int32_t solution[NB_CELLS];
     fail_allocations = true;
-    int found = exact_solve(g->cell, g->mask, solution);
+    int found = exact_solve(g->cell, g->mask, solution, &STRICT);
     fail_allocations = false;
     EXPECT_EQ(found, -1);
 }
@@ -228,7 +228,7 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
             values[i] = values[i] != 0 ? 1 + (values[i] + r.below(SIZE - 1)) % SIZE : 0;
         }
         grid_ptr root = read_text(text_of(values));
-        exact_run learning = exact_begin(root->cell, root->mask), alone = learning;
+        exact_run learning = exact_begin(root->cell, root->mask, &STRICT), alone = learning;
         learning.trusted = LEARNER_ENGINE;
         alone.trusted = SEARCH_ENGINE;
         grid_ptr state = copy_of(root.get());
@@ -252,7 +252,7 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
 static int search_within(const sudoku_grid *root, const sudoku_grid *g, long limit,
                          int32_t *solution)
 {
-    exact_run probe = exact_begin(root->cell, root->mask);
+    exact_run probe = exact_begin(root->cell, root->mask, &STRICT);
     probe.contradictions = limit;
     probe.phase = PHASE_GIVEN_UP; /* past its limit, the learner answers alone */
     int found = exact_ask(&probe, g->cell, g->mask, solution);
@@ -295,7 +295,8 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
         for (int blanks = r.below(2) * 3; blanks > 0; blanks--)
             text[r.below(NB_CELLS)] = ZERO_CHAR;
         grid_ptr root = read_text(text);
-        exact_run alone = exact_begin(root->cell, root->mask), beside[3] = {alone, alone, alone};
+        exact_run alone = exact_begin(root->cell, root->mask, &STRICT),
+                  beside[3] = {alone, alone, alone};
         alone.trusted = SEARCH_ENGINE;
         beside[0].contradictions = beside[1].contradictions = beside[2].contradictions = patience;
         grid_ptr state = copy_of(root.get());
@@ -391,7 +392,7 @@ TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
         grid_ptr root = read_text(text_of(values));
         about.solutions.clear();
         plain_count(root->cell, root->mask, 1000, keep_solution, &about);
-        exact_run run = exact_begin(root->cell, root->mask);
+        exact_run run = exact_begin(root->cell, root->mask, &STRICT);
         run.trusted = LEARNER_ENGINE;
         run.hook = keep_clause;
         run.context = &about;
@@ -428,7 +429,7 @@ TEST(Exact, TheLearnerWritesNothing)
     for (int y = 1; y < SIZE; y++)
         mask_at(g.get(), 0, y) &= ~(1 << 1);
     std::string out = capture_stdout([&] {
-        exact_run run = exact_begin(g->cell, g->mask);
+        exact_run run = exact_begin(g->cell, g->mask, &STRICT);
         run.trusted = LEARNER_ENGINE;
         int32_t solution[NB_CELLS];
         EXPECT_EQ(exact_ask(&run, g->cell, g->mask, solution), 0);
@@ -442,7 +443,7 @@ TEST(Exact, TheLearnerRunningOutOfMemoryEndsTheQuestionWithoutHarm)
     NEEDS_LEARNER();
     grid_ptr g = read_text("");
     int32_t solution[NB_CELLS] = {7};
-    exact_run run = exact_begin(g->cell, g->mask);
+    exact_run run = exact_begin(g->cell, g->mask, &STRICT);
     run.trusted = LEARNER_ENGINE;
     fail_new = true; /* the learner cannot be made */
     int found = exact_ask(&run, g->cell, g->mask, solution);
@@ -463,7 +464,7 @@ TEST(Exact, ALearnerThatFailsIsLeftOutAndTheSearchAnswersOrMemoryRunsOut)
     for (bool memory : {false, true}) {
         grid_ptr g = read_text("");
         int32_t solution[NB_CELLS];
-        exact_run run = exact_begin(g->cell, g->mask);
+        exact_run run = exact_begin(g->cell, g->mask, &STRICT);
         run.contradictions = 0; /* the learner takes every question */
         ASSERT_EQ(answer_in(&run, g.get(), solution), 1);
         ASSERT_NE(run.sat, nullptr);
@@ -485,14 +486,14 @@ TEST(Exact, ACheckedYesStaysAYesWhenTheSearchAfterItHasNoMemory)
 {
     NEEDS_LEARNER();
     grid_ptr g = read_text("");
-    exact_run run = exact_begin(g->cell, g->mask);
-    run.contradictions = 1; /* the learner answers, a search beside or after it */
-    exact_filter = [](int engine, int found, int32_t *) {
+    exact_options options = STRICT;
+    options.filter = [](int engine, int found, int32_t *) {
         return engine == BESIDE_ENGINE ? EXACT_NO_MEMORY : engine == SEARCH_ENGINE ? 2 : found;
     };
+    exact_run run = exact_begin(g->cell, g->mask, &options);
+    run.contradictions = 1; /* the learner answers, a search beside or after it */
     int32_t solution[NB_CELLS];
     EXPECT_EQ(answer_in(&run, g.get(), solution), 1);
-    exact_filter = nullptr;
     EXPECT_EQ(run.phase, PHASE_GIVEN_UP);
     exact_end(&run);
 }
@@ -599,10 +600,9 @@ static int runs_with_a_liar(int liar, int (*lie)(int, int, int32_t *))
     std::vector<std::string> lines = lines_of(std::string(PUZZLES_DIR) + "/" + files[SQ - 3]);
     if (lines.empty())
         return -1;
-    int lied = 0, strict = exact_strict;
-    exact_filter = lying_filter;
-    exact_first_contradictions = 5;
-    exact_strict = 0;
+    int lied = 0;
+    exact_options strict = walk_options;
+    walk_options = {lying_filter, 0, 5};
     for (const std::string &line : lines) {
         lying = {liar, lie, -9, 0, 0};
         grid_ptr step = read_text(line), direct = copy_of(step.get());
@@ -620,9 +620,7 @@ static int runs_with_a_liar(int liar, int (*lie)(int, int, int32_t *))
         EXPECT_EQ(lying.asked_after, 0) << line;
         lied += lying.lied > 0;
     }
-    exact_filter = nullptr;
-    exact_first_contradictions = SEARCH_CONTRADICTIONS;
-    exact_strict = strict;
+    walk_options = strict;
     return lied;
 }
 
@@ -677,12 +675,12 @@ TEST(Exact, DisagreeAbortsTheRunWhereStrict)
 {
     /* As in the test and fuzzing builds: a yes that fails its check is a fault to report. */
     grid_ptr g = read_text("");
-    exact_filter = [](int, int found, int32_t *solution) {
+    exact_options options = STRICT;
+    options.filter = [](int, int found, int32_t *solution) {
         if (found == 1)
             spoil(solution);
         return found;
     };
     int32_t solution[NB_CELLS];
-    EXPECT_DEATH(exact_solve(g->cell, g->mask, solution), "");
-    exact_filter = nullptr;
+    EXPECT_DEATH(exact_solve(g->cell, g->mask, solution, &options), "");
 }
