@@ -388,7 +388,9 @@ TEST(Solve, WalkLeftUnderInfiniteCountersGoesOnWithThemInfinite)
      * branches from the start ends with finite ones: the counted solve leaves the walk once
      * the counters are infinite and solves the grid again from the state as read, whose
      * counters are finite (0), so it must give that state infinite ones to print what the
-     * whole walk prints. Walks of more than twenty thousand guesses are passed over. */
+     * whole walk prints. Walks of more than ten thousand guesses are passed over. */
+    if (SQ == 3)
+        GTEST_SKIP() << "no walk of a 9 by 9 puzzle file overflows its counters";
     std::vector<std::string> lines = puzzle_lines();
     ASSERT_FALSE(lines.empty()) << "a puzzle file is missing";
     int seen = 0;
@@ -406,7 +408,7 @@ TEST(Solve, WalkLeftUnderInfiniteCountersGoesOnWithThemInfinite)
         EXPECT_EQ(framed_output(std::move(root), counted_as_runs_ask, 0), whole) << line;
         seen++;
     }
-    EXPECT_GE(seen, SQ > 3 ? 3 : 0);
+    EXPECT_GE(seen, 3);
 }
 
 /* What run_main gives, as one string: the status, standard output, then standard error. */
