@@ -184,6 +184,15 @@ static void note_struck(sudoku_grid *g, int x, int y)
     g->todo_rows[RUNG_BASIC] |= single_value(g->mask[x * SIZE + y]) << y;
 }
 
+/* Strikes value from the candidates of the empty cell (x, y), which has it, and notes what
+ * changed. With place, strike_peers and basic's narrowing, the only writes of a candidate
+ * mask while a state is solved; the last two note what they change once per run of strikes. */
+static void strike(sudoku_grid *g, int x, int y, int value)
+{
+    g->mask[x * SIZE + y] &= ~(1 << value);
+    note_struck(g, x, y);
+}
+
 /* Strikes value from the candidates of every cell sharing a house with (x, y), the cell
  * itself included, and notes the rows, columns and boxes of the cells that had it; for naked
  * singles, only the rows of those left with one candidate (see note_struck). */
@@ -689,8 +698,7 @@ static int strike_line(sudoku_grid *g, int v, int x, int y, int first, int line)
         int k = __builtin_ctz(left), cx = x >= 0 ? x : k, cy = x >= 0 ? k : y;
         if (diag("pointing_pairs", line))
             printf(MSG_NOT_POSSIBLE, v, cx, cy);
-        g->mask[cx * SIZE + cy] &= ~(1 << v);
-        note_struck(g, cx, cy);
+        strike(g, cx, cy, v);
         struck++;
     }
     return struck;
@@ -779,9 +787,7 @@ sudoku_grid *random_choice(sudoku_grid *g)
     int v = get_first_one_pos(child->mask[bx * SIZE + by]);
     if (diag("random_choice", 684))
         printf(MSG_GUESS, bx, by, v);
-    child->mask[bx * SIZE + by] = 1 << v;
-    set_case(child, bx, by, v, 1);
-    child->unknowns--;
+    place(child, bx, by, v);
     child->last_x = bx;
     child->last_y = by;
     child->last_value = v;
@@ -798,8 +804,7 @@ void cancel_random_choice(sudoku_grid *g, sudoku_grid **current)
         puts(MSG_BACK_OUT);
     *current = p;
     p->tests += g->tests;
-    p->mask[g->last_x * SIZE + g->last_y] ^= 1 << g->last_value;
-    note_struck(p, g->last_x, g->last_y);
+    strike(p, g->last_x, g->last_y, g->last_value);
     p->forks += g->forks;
     free(g);
 }
