@@ -418,6 +418,27 @@ TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
     EXPECT_GT(checked, 1000); /* clauses, each in every solution */
 }
 
+TEST(Exact, ARunAsksFromItsOwnRootWhateverItsCallerDoesWithTheOneItGave)
+{
+    /* The learner, made at the first question, is made from the run's copy of the root: the
+     * caller's own arrays, emptied of every candidate once the run began, would leave it none. */
+    NEEDS_LEARNER();
+    test_random r{20261209};
+    grid_ptr given = read_text(""), root = copy_of(given.get()), state = copy_of(given.get());
+    exact_run run = exact_begin(given->cell, given->mask, &STRICT);
+    run.contradictions = 0; /* the learner takes every question */
+    for (int i = 0; i < NB_CELLS; i++)
+        given->cell[i] = given->mask[i] = 0;
+    for (int question = 0; question < 4; question++) {
+        int32_t solution[NB_CELLS];
+        EXPECT_EQ(answer_in(&run, state.get(), solution), plain_count(state->cell, state->mask, 1))
+            << question;
+        derive(root.get(), state.get(), &r);
+    }
+    EXPECT_NE(run.sat, nullptr);
+    exact_end(&run);
+}
+
 TEST(Exact, TheLearnerWritesNothing)
 {
     NEEDS_LEARNER();
