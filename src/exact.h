@@ -33,8 +33,8 @@ enum exact_phase {
     PHASE_GIVEN_UP,  /* one has not: no more searches after a yes, and shorter ones before */
 };
 
-/* The engines of a run, as bits: those exact_run trusts, and those the options' filter hears from
- * (BESIDE_ENGINE: the search beside or after the learner). */
+/* The engines of a run, as bits: those exact_run trusts, and those the filter of its options
+ * hears from (BESIDE_ENGINE: the search beside or after the learner). */
 enum { SEARCH_ENGINE = 1, LEARNER_ENGINE = 2, BESIDE_ENGINE = 4 };
 
 /* Test hooks, given to a run at its start; the programs give none (EXACT_DEFAULTS). */

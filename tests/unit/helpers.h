@@ -117,12 +117,11 @@ extern int threads_made;
 /* The options of the tests' own exact runs: an engine that errs aborts the test. */
 constexpr exact_options STRICT = {nullptr, 1, SEARCH_CONTRADICTIONS};
 
-/* The program's hooks, in the builds for tests alone. The options of the exact runs its walks
- * make: strict unless a test says otherwise. */
+/* The program's hooks, in the builds for tests alone: the options of the exact runs its walks
+ * make, strict unless a test says otherwise; and framed_leaves_dead_branches, 0 to make a
+ * framed run without steps walk every branch, as a run with steps does, so that its output can
+ * be compared with the shortcut's. */
 extern exact_options walk_options;
-
-/* And 0 here makes a framed run without steps walk every branch, as a run with steps does, so that
- * its output can be compared with the shortcut's. */
 extern int framed_leaves_dead_branches;
 
 #endif
