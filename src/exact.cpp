@@ -73,12 +73,15 @@ constexpr int NOT_RUN = 3; /* the answer of a search beside the learner that did
 
 exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_options *options)
 {
-    exact_run run{};
+    exact_run run; /* every field set below: the root is not written twice */
     exact_move_root(&run, cell, mask);
     run.options = options != nullptr ? *options : EXACT_DEFAULTS;
     run.contradictions = run.options.first_contradictions;
     run.phase = PHASE_FIRST_YES;
     run.trusted = EXACT_LEARNER ? SEARCH_ENGINE | LEARNER_ENGINE : SEARCH_ENGINE;
+    run.sat = nullptr;
+    run.hook = nullptr;
+    run.context = nullptr;
     return run;
 }
 
