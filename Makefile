@@ -28,7 +28,7 @@ CONFIGURE = mkdir -p $(BUILD) && { cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Rel
 DEPS = sh tools/deps.sh
 
 deps:
-	@$(DEPS) build learner tests suite
+	@$(DEPS) build learner tests package suite
 
 # What the whole suite needs, lintian for the package test among it, before anything is built.
 test-deps: deps

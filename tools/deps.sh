@@ -4,7 +4,8 @@
 # CMake, which builds without it and says so, and anything else missing stops the command with
 # one line naming the packages to install.
 #   deps.sh NEED...   NEED: build, learner (optional: CaDiCaL), tests (the unit and end-to-end
-#                     tests), suite (what the whole suite adds: lintian, valgrind, clang)
+#                     tests), package (lintian, for the package test), suite (what the rest of
+#                     the whole suite adds: valgrind, clang)
 missing='' optional=''
 has_header() { # FILE: a header in the system's folders or under a prefix of CMAKE_PREFIX_PATH
     for prefix in /usr /usr/local $(echo "${CMAKE_PREFIX_PATH:-}" | tr ':' ' '); do
@@ -19,8 +20,8 @@ for need in "$@"; do
         command -v "${CXX:-c++}" >/dev/null || missing="$missing g++" ;;
     learner) has_header cadical.hpp || optional="$optional libcadical-dev" ;;
     tests) has_header gtest/gtest.h || missing="$missing libgtest-dev" ;;
+    package) command -v lintian >/dev/null || missing="$missing lintian" ;;
     suite)
-        command -v lintian >/dev/null || missing="$missing lintian"
         command -v valgrind >/dev/null || missing="$missing valgrind"
         command -v clang++ >/dev/null || missing="$missing clang" ;;
     *) echo "deps.sh: unknown need $need" >&2; exit 2 ;;
