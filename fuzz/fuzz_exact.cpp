@@ -64,8 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             mask[i] = 1 << cell[i];
         }
     }
-    const exact_options strict = {nullptr, 1, SEARCH_CONTRADICTIONS};
-    exact_run run = exact_begin(cell, mask, &strict);
+    exact_run run = exact_begin(cell, mask, &EXACT_STRICT);
     if (way == 0)
         run.trusted = LEARNER_ENGINE;
     else if (way == 1)

@@ -74,7 +74,6 @@ constexpr int NOT_RUN = 3; /* the answer of a search beside the learner that did
 exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_options *options)
 {
     exact_run run; /* every field set below: the root is not written twice */
-    exact_move_root(&run, cell, mask);
     run.options = options != nullptr ? *options : EXACT_DEFAULTS;
     run.contradictions = run.options.first_contradictions;
     run.phase = PHASE_FIRST_YES;
@@ -82,11 +81,14 @@ exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_opti
     run.sat = nullptr;
     run.hook = nullptr;
     run.context = nullptr;
+    exact_move_root(&run, cell, mask);
     return run;
 }
 
 void exact_move_root(exact_run *run, const int32_t *cell, const int32_t *mask)
 {
+    if (!EXACT_LEARNER || run->sat != nullptr || !(run->trusted & LEARNER_ENGINE))
+        return; /* no learner will be made from it */
     memcpy(run->root_cell, cell, sizeof run->root_cell);
     memcpy(run->root_mask, mask, sizeof run->root_mask);
 }
@@ -114,10 +116,10 @@ static void leave_out(exact_run *run, int engine, int erred)
 
 /* Returns the search's answer within limit contradictions (negative: none), a yes checked; a
  * yes that fails its check leaves the search out and comes back as GAVE_UP. */
-static int search_checked(exact_run *run, int engine, const int32_t *cell, const int32_t *mask,
+static int search_checked(exact_run *run, const int32_t *cell, const int32_t *mask,
                           int32_t *solution, long limit)
 {
-    int found = heard(run, engine, depth_first(cell, mask, solution, limit), solution);
+    int found = heard(run, SEARCH_ENGINE, depth_first(cell, mask, solution, limit), solution);
     if (found == 1 && !solves(cell, mask, solution)) {
         leave_out(run, SEARCH_ENGINE, 1);
         return GAVE_UP;
@@ -130,7 +132,7 @@ static int search_alone(exact_run *run, const int32_t *cell, const int32_t *mask
 {
     if (!(run->trusted & SEARCH_ENGINE))
         return EXACT_NO_ENGINE;
-    int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, -1);
+    int found = search_checked(run, cell, mask, solution, -1);
     return found == GAVE_UP ? EXACT_NO_ENGINE : found;
 }
 
@@ -296,7 +298,7 @@ int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t 
                          ? std::min(run->contradictions, GIVEN_UP_CONTRADICTIONS)
                          : run->contradictions;
         if (limit != 0) {
-            int found = search_checked(run, SEARCH_ENGINE, cell, mask, solution, limit);
+            int found = search_checked(run, cell, mask, solution, limit);
             if (found != GAVE_UP)
                 return found;
         }

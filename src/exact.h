@@ -48,12 +48,13 @@ struct exact_options {
     long first_contradictions; /* the run's contradictions at its start; tests lower it */
 };
 constexpr exact_options EXACT_DEFAULTS = {nullptr, 0, SEARCH_CONTRADICTIONS};
+constexpr exact_options EXACT_STRICT = {nullptr, 1, SEARCH_CONTRADICTIONS}; /* tests, fuzzers */
 
 /* The questions of one run: states that all derive from one root state by guesses and strikes,
  * so that every solution of such a state is one of the root's. */
 struct exact_run {
     int32_t root_cell[NB_CELLS]; /* the root state, the run's own copy, from which the learner */
-    int32_t root_mask[NB_CELLS]; /* is made */
+    int32_t root_mask[NB_CELLS]; /* is made (kept only while one may be) */
     long contradictions;         /* the search may meet before the learner takes the question
                                     (both trusted); 0: the learner at once */
     int phase;                   /* an exact_phase */

@@ -979,7 +979,7 @@ sudoku_grid *resolv(sudoku_grid *g)
 #ifdef SUDOKU_NO_MAIN
 /* The hook of the builds for tests and fuzzing (tests/unit/helpers.h): the options of the
  * walks' exact runs, strict there, as an engine that errs is a fault to report. */
-exact_options walk_options = {nullptr, 1, SEARCH_CONTRADICTIONS};
+exact_options walk_options = EXACT_STRICT;
 #else
 constexpr exact_options walk_options = EXACT_DEFAULTS;
 #endif
@@ -1118,7 +1118,7 @@ static sudoku_grid *walk_asking(sudoku_grid *g, long every, walk *w)
 {
     int32_t known[NB_CELLS];
     exact_run run = exact_begin(g->cell, g->mask, &walk_options);
-    asking a = {&run, known, nullptr, every};
+    asking a = {&run, known, nullptr, 0}; /* sound and patience: set by the walk */
     start_passes();
     sudoku_grid *solved = w(g, &a, every);
     exact_end(&run);

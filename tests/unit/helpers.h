@@ -114,9 +114,6 @@ extern bool fail_threads;
 /* The threads pthread_create has made. */
 extern int threads_made;
 
-/* The options of the tests' own exact runs: an engine that errs aborts the test. */
-constexpr exact_options STRICT = {nullptr, 1, SEARCH_CONTRADICTIONS};
-
 /* The program's hooks, in the builds for tests alone: the options of the exact runs its walks
  * make, strict unless a test says otherwise; and framed_leaves_dead_branches, 0 to make a
  * framed run without steps walk every branch, as a run with steps does, so that its output can

@@ -41,7 +41,7 @@ static std::string fault_in(const sudoku_grid *g, const int32_t *solution)
 static int answer_in(exact_run *run, const sudoku_grid *g, int32_t *solution)
 {
     int found = run != nullptr ? exact_ask(run, g->cell, g->mask, solution)
-                               : exact_solve(g->cell, g->mask, solution, &STRICT);
+                               : exact_solve(g->cell, g->mask, solution, &EXACT_STRICT);
     if (found == 1) {
         EXPECT_EQ(fault_in(g, solution), "");
     }
@@ -88,7 +88,7 @@ TEST(Exact, RunsOutOfMemoryWithoutHarm)
     grid_ptr g = read_text("");
     int32_t solution[NB_CELLS];
     fail_allocations = true;
-    int found = exact_solve(g->cell, g->mask, solution, &STRICT);
+    int found = exact_solve(g->cell, g->mask, solution, &EXACT_STRICT);
     fail_allocations = false;
     EXPECT_EQ(found, -1);
 }
@@ -228,7 +228,7 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
             values[i] = values[i] != 0 ? 1 + (values[i] + r.below(SIZE - 1)) % SIZE : 0;
         }
         grid_ptr root = read_text(text_of(values));
-        exact_run learning = exact_begin(root->cell, root->mask, &STRICT), alone = learning;
+        exact_run learning = exact_begin(root->cell, root->mask, &EXACT_STRICT), alone = learning;
         learning.trusted = LEARNER_ENGINE;
         alone.trusted = SEARCH_ENGINE;
         grid_ptr state = copy_of(root.get());
@@ -252,7 +252,7 @@ TEST(Exact, TheLearnerAnswersAsTheSearchAlone)
 static int search_within(const sudoku_grid *root, const sudoku_grid *g, long limit,
                          int32_t *solution)
 {
-    exact_run probe = exact_begin(root->cell, root->mask, &STRICT);
+    exact_run probe = exact_begin(root->cell, root->mask, &EXACT_STRICT);
     probe.contradictions = limit;
     probe.phase = PHASE_GIVEN_UP; /* past its limit, the learner answers alone */
     int found = exact_ask(&probe, g->cell, g->mask, solution);
@@ -295,7 +295,7 @@ TEST(Exact, TheSearchBesideTheLearnerLeavesTheRunsPathAsItIs)
         for (int blanks = r.below(2) * 3; blanks > 0; blanks--)
             text[r.below(NB_CELLS)] = ZERO_CHAR;
         grid_ptr root = read_text(text);
-        exact_run alone = exact_begin(root->cell, root->mask, &STRICT),
+        exact_run alone = exact_begin(root->cell, root->mask, &EXACT_STRICT),
                   beside[3] = {alone, alone, alone};
         alone.trusted = SEARCH_ENGINE;
         beside[0].contradictions = beside[1].contradictions = beside[2].contradictions = patience;
@@ -392,7 +392,7 @@ TEST(Exact, EveryLearnedClauseHoldsInEverySolutionOfTheGridAsRead)
         grid_ptr root = read_text(text_of(values));
         about.solutions.clear();
         plain_count(root->cell, root->mask, 1000, keep_solution, &about);
-        exact_run run = exact_begin(root->cell, root->mask, &STRICT);
+        exact_run run = exact_begin(root->cell, root->mask, &EXACT_STRICT);
         run.trusted = LEARNER_ENGINE;
         run.hook = keep_clause;
         run.context = &about;
@@ -425,7 +425,7 @@ TEST(Exact, ARunAsksFromItsOwnRootWhateverItsCallerDoesWithTheOneItGave)
     NEEDS_LEARNER();
     test_random r{20261209};
     grid_ptr given = read_text(""), root = copy_of(given.get()), state = copy_of(given.get());
-    exact_run run = exact_begin(given->cell, given->mask, &STRICT);
+    exact_run run = exact_begin(given->cell, given->mask, &EXACT_STRICT);
     run.contradictions = 0; /* the learner takes every question */
     for (int i = 0; i < NB_CELLS; i++)
         given->cell[i] = given->mask[i] = 0;
@@ -450,7 +450,7 @@ TEST(Exact, TheLearnerWritesNothing)
     for (int y = 1; y < SIZE; y++)
         mask_at(g.get(), 0, y) &= ~(1 << 1);
     std::string out = capture_stdout([&] {
-        exact_run run = exact_begin(g->cell, g->mask, &STRICT);
+        exact_run run = exact_begin(g->cell, g->mask, &EXACT_STRICT);
         run.trusted = LEARNER_ENGINE;
         int32_t solution[NB_CELLS];
         EXPECT_EQ(exact_ask(&run, g->cell, g->mask, solution), 0);
@@ -464,7 +464,7 @@ TEST(Exact, TheLearnerRunningOutOfMemoryEndsTheQuestionWithoutHarm)
     NEEDS_LEARNER();
     grid_ptr g = read_text("");
     int32_t solution[NB_CELLS] = {7};
-    exact_run run = exact_begin(g->cell, g->mask, &STRICT);
+    exact_run run = exact_begin(g->cell, g->mask, &EXACT_STRICT);
     run.trusted = LEARNER_ENGINE;
     fail_new = true; /* the learner cannot be made */
     int found = exact_ask(&run, g->cell, g->mask, solution);
@@ -485,7 +485,7 @@ TEST(Exact, ALearnerThatFailsIsLeftOutAndTheSearchAnswersOrMemoryRunsOut)
     for (bool memory : {false, true}) {
         grid_ptr g = read_text("");
         int32_t solution[NB_CELLS];
-        exact_run run = exact_begin(g->cell, g->mask, &STRICT);
+        exact_run run = exact_begin(g->cell, g->mask, &EXACT_STRICT);
         run.contradictions = 0; /* the learner takes every question */
         ASSERT_EQ(answer_in(&run, g.get(), solution), 1);
         ASSERT_NE(run.sat, nullptr);
@@ -507,7 +507,7 @@ TEST(Exact, ACheckedYesStaysAYesWhenTheSearchAfterItHasNoMemory)
 {
     NEEDS_LEARNER();
     grid_ptr g = read_text("");
-    exact_options options = STRICT;
+    exact_options options = EXACT_STRICT;
     options.filter = [](int engine, int found, int32_t *) {
         return engine == BESIDE_ENGINE ? EXACT_NO_MEMORY : engine == SEARCH_ENGINE ? 2 : found;
     };
@@ -696,7 +696,7 @@ TEST(Exact, DisagreeAbortsTheRunWhereStrict)
 {
     /* As in the test and fuzzing builds: a yes that fails its check is a fault to report. */
     grid_ptr g = read_text("");
-    exact_options options = STRICT;
+    exact_options options = EXACT_STRICT;
     options.filter = [](int, int found, int32_t *solution) {
         if (found == 1)
             spoil(solution);

@@ -307,7 +307,7 @@ static void plant_a_wrong_first_guess(std::vector<int> *values)
     for (int left = mask_at(g.get(), x, y); left != 0; left &= left - 1) {
         int v = get_first_one_pos(left);
         cell_at(g.get(), x, y) = v;
-        if (exact_solve(g->cell, g->mask, solution, &STRICT) == 0) {
+        if (exact_solve(g->cell, g->mask, solution, &EXACT_STRICT) == 0) {
             for (int &w : *values)
                 w = w == v ? lowest : w == lowest ? v : w;
             return;
