@@ -55,11 +55,15 @@ static void error_message(const char *format, ...)
  *
  * One record holds a whole solving state (sudoku_grid). Cell values and candidate masks are
  * stored column by column; the house masks keep, as toggles, which values each row, column
- * and box still misses. set_case is the one way to place a value once the grid is read.
+ * and box still misses. set_case is the one way to place a value.
  *
  * Each rung of the ladder keeps in the record the rows, columns and boxes in which something
- * changed since it last looked at them (set_case and every candidate strike note it), and
- * looks at those alone: what it found nothing in before, it would find nothing in again.
+ * changed since it last looked at them, and looks at those alone: what it found nothing in
+ * before, it would find nothing in again. So from the reading of the grid to the solution, a
+ * candidate mask changes only through the writers of this section (place, strike, strike_peers
+ * and narrow_row), each of which notes the houses it changed; the reader, the rungs, the guess
+ * and the back-out write none themselves. A writer that changes many cells notes them once,
+ * from their bits, which keeps a strike across a whole house as cheap as the strikes alone.
  */
 
 static const char MSG_NO_MEMORY[] = "M\351moire insuffisante\n";
@@ -103,13 +107,18 @@ static int columns_of_boxes(int boxes, int by)
     return (boxes >> by & BAND_STARTS) * BAND;
 }
 
-/* Notes, for the rungs from first on, that the given rows, columns and boxes changed. */
+/* Notes, for the rungs from first on, that the given rows, columns and boxes changed; for
+ * each rung only what it reads: the rows and columns for the rungs that work along lines, the
+ * boxes for those that work box by box (naked singles read all three). */
 static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxes)
 {
     for (int rung = first; rung < NB_RUNGS; rung++) {
-        g->todo_rows[rung] |= rows;
-        g->todo_cols[rung] |= cols;
-        g->todo_boxes[rung] |= boxes;
+        if (rung <= RUNG_ROW_COL) {
+            g->todo_rows[rung] |= rows;
+            g->todo_cols[rung] |= cols;
+        }
+        if (rung != RUNG_ROW_COL)
+            g->todo_boxes[rung] |= boxes;
     }
 }
 
@@ -185,8 +194,7 @@ static void note_struck(sudoku_grid *g, int x, int y)
 }
 
 /* Strikes value from the candidates of the empty cell (x, y), which has it, and notes what
- * changed. With place, strike_peers and basic's narrowing, the only writes of a candidate
- * mask while a state is solved; the last two note what they change once per run of strikes. */
+ * changed. */
 static void strike(sudoku_grid *g, int x, int y, int value)
 {
     g->mask[x * SIZE + y] &= ~(1 << value);
@@ -250,6 +258,38 @@ void set_case(sudoku_grid *g, int x, int y, int value, int propagate)
         strike_peers(g, x, y, value);
     } else
         note_changes(g, RUNG_BASIC, 1 << y, 1 << x, 1 << b);
+}
+
+/* Places value in the empty cell (x, y), its candidates made that value alone, and counts the
+ * cell filled; propagate as for set_case. */
+static void place(sudoku_grid *g, int x, int y, int value, int propagate)
+{
+    g->mask[x * SIZE + y] = 1 << value;
+    set_case(g, x, y, value, propagate);
+    g->unknowns--;
+}
+
+/* Narrows the empty cells of row y among cells, left to right, to the values their houses
+ * still miss, and stops after the first left with one candidate; notes, for the rungs after
+ * naked singles, the houses of those it changed. Returns the column of the cell it stopped
+ * at, or -1 when none was left with one. */
+static int narrow_row(sudoku_grid *g, int y, int cells)
+{
+    int narrowed = 0, single = -1; /* narrowed: the columns of the cells changed */
+    for (int left = cells; left != 0; left &= left - 1) {
+        int x = __builtin_ctz(left), i = x * SIZE + y;
+        int old = g->mask[i];
+        int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
+        g->mask[i] = m;
+        narrowed |= m != old ? left & -left : 0; /* the lowest bit left is 1 << x */
+        if (single_value(m)) {
+            single = x;
+            break;
+        }
+    }
+    if (narrowed != 0)
+        note_changes(g, RUNG_ROW_COL, 1 << y, narrowed, boxes_of_columns(narrowed, y / SQ));
+    return single;
 }
 
 /* Returns the number of values (bits 1 to SIZE) in mask. */
@@ -409,15 +449,8 @@ int parse_in(sudoku_grid *g)
                 error_message(MSG_BAD_BYTE, piece[k]);
                 return 1;
             }
-            int x = i % SIZE, y = i / SIZE;
-            g->cell[x * SIZE + y] = v;
-            if (v == 0) {
-                g->mask[x * SIZE + y] = ALL_VALUES;
-            } else {
-                g->mask[x * SIZE + y] = 1 << v;
-                set_case(g, x, y, v, 0);
-                g->unknowns--;
-            }
+            if (v != 0) /* a blank leaves the cell as init_grid made it */
+                place(g, i % SIZE, i / SIZE, v, 0);
             i++;
         }
     }
@@ -516,42 +549,18 @@ __attribute__((flatten)) int basic(sudoku_grid *g)
     int unknowns = g->unknowns;
     if (diag("basic", 437))
         puts("Test Basic");
-    int rows, cols, boxes, narrowed_rows = 0, narrowed_cols = 0, narrowed_boxes = 0;
+    int rows, cols, boxes;
     take_todo(g, RUNG_BASIC, &rows, &cols, &boxes);
     for (int y = 0; y < SIZE; y++) {
-        int by = y / SQ, narrowed = 0; /* columns of the cells of the row narrowed */
-        int todo = rows & (1 << y) ? ALL_HOUSES : cols | columns_of_boxes(boxes, by);
-        for (int left = g->row_empty[y] & todo; left != 0; left &= left - 1) {
-            int x = __builtin_ctz(left), i = x * SIZE + y;
-            int old = g->mask[i];
-            int m = old & g->row_missing[y] & g->col_missing[x] & g->box_missing[getsqr(x, y)];
-            g->mask[i] = m;
-            narrowed |= m != old ? left & -left : 0; /* the lowest bit left is 1 << x */
-            if (single_value(m)) {
-                set_case(g, x, y, get_first_one_pos(m), 0);
-                g->unknowns--;
-                cols |= g->todo_cols[RUNG_BASIC]; /* for the rows below */
-                boxes |= g->todo_boxes[RUNG_BASIC];
-                left = g->row_empty[y] & ~((2 << x) - 1); /* the rest of the row */
-                left |= 1 << x;                           /* cleared by the loop step */
-            }
-        }
-        if (narrowed != 0) {
-            narrowed_rows |= 1 << y;
-            narrowed_cols |= narrowed;
-            narrowed_boxes |= boxes_of_columns(narrowed, by);
+        int todo = rows & (1 << y) ? ALL_HOUSES : cols | columns_of_boxes(boxes, y / SQ);
+        for (int x = narrow_row(g, y, g->row_empty[y] & todo); x >= 0;
+             x = narrow_row(g, y, g->row_empty[y] & ~((2 << x) - 1))) { /* the rest of the row */
+            place(g, x, y, get_first_one_pos(g->mask[x * SIZE + y]), 0);
+            cols |= g->todo_cols[RUNG_BASIC]; /* for the rows below */
+            boxes |= g->todo_boxes[RUNG_BASIC];
         }
     }
-    note_changes(g, RUNG_ROW_COL, narrowed_rows, narrowed_cols, narrowed_boxes);
     return g->unknowns != unknowns;
-}
-
-/* Places v in the empty cell (x, y) and propagates it. */
-static void place(sudoku_grid *g, int x, int y, int v)
-{
-    g->unknowns--;
-    g->mask[x * SIZE + y] = 1 << v;
-    set_case(g, x, y, v, 1);
 }
 
 /* Adds the values of mask to a tally: seen holds every value met, twice those met again. */
@@ -637,7 +646,7 @@ int single_in_row_col(sudoku_grid *g)
                 continue;
             int noted = g->todo_cols[RUNG_ROW_COL];
             g->todo_cols[RUNG_ROW_COL] = 0;
-            place(g, x, y, get_first_one_pos(singles));
+            place(g, x, y, get_first_one_pos(singles), 1);
             unsure |= g->todo_cols[RUNG_ROW_COL]; /* the columns the placement changed */
             g->todo_cols[RUNG_ROW_COL] |= noted;
             left = g->row_empty[y] & ~((2 << x) - 1); /* the rest of the row */
@@ -676,7 +685,7 @@ int single_in_box(sudoku_grid *g)
                 for (int y = y0; y < y0 + SQ; y++)
                     for (int x = x0; x < x0 + SQ; x++)
                         if (g->cell[x * SIZE + y] == 0 && (g->mask[x * SIZE + y] & (1 << v)))
-                            place(g, x, y, v);
+                            place(g, x, y, v, 1);
             }
         }
     return g->unknowns != unknowns;
@@ -787,7 +796,7 @@ sudoku_grid *random_choice(sudoku_grid *g)
     int v = get_first_one_pos(child->mask[bx * SIZE + by]);
     if (diag("random_choice", 684))
         printf(MSG_GUESS, bx, by, v);
-    place(child, bx, by, v);
+    place(child, bx, by, v, 1);
     child->last_x = bx;
     child->last_y = by;
     child->last_value = v;

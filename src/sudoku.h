@@ -38,7 +38,8 @@ struct sudoku_grid {
                                      set_case and init_grid, so that scans skip filled cells */
     int32_t todo_rows[NB_RUNGS];  /* per rung: one bit per row, column and box in which a */
     int32_t todo_cols[NB_RUNGS];  /* value or a candidate changed since the rung last looked */
-    int32_t todo_boxes[NB_RUNGS]; /* there; elsewhere a new look would find nothing */
+    int32_t todo_boxes[NB_RUNGS]; /* there (elsewhere a new look would find nothing); kept
+                                     only for the houses the rung reads */
 };
 
 extern int verbose; /* 0 to 4, set by -v */
