@@ -272,7 +272,7 @@ static void place(sudoku_grid *g, int x, int y, int value, int propagate)
 /* Narrows the empty cells of row y among cells, left to right, to the values their houses
  * still miss, and stops after the first left with one candidate; notes, for the rungs after
  * naked singles, the houses of those it changed. Returns the column of the cell it stopped
- * at, or -1 when none was left with one. */
+ * at, which the caller fills, or -1 when none was left with one. */
 static int narrow_row(sudoku_grid *g, int y, int cells)
 {
     int narrowed = 0, single = -1; /* narrowed: the columns of the cells changed */
