@@ -71,9 +71,15 @@
 
 constexpr int NOT_RUN = 3; /* the answer of a search beside the learner that did not run */
 
+/* Whether the run still asks the learner: built in, and not left out. */
+static bool asks_learner(const exact_run *run)
+{
+    return EXACT_LEARNER && (run->trusted & LEARNER_ENGINE) != 0;
+}
+
 exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_options *options)
 {
-    exact_run run; /* every field set below: the root is not written twice */
+    exact_run run; /* every field set below, the root only where a learner may be made from it */
     run.options = options != nullptr ? *options : EXACT_DEFAULTS;
     run.contradictions = run.options.first_contradictions;
     run.phase = PHASE_FIRST_YES;
@@ -87,7 +93,7 @@ exact_run exact_begin(const int32_t *cell, const int32_t *mask, const exact_opti
 
 void exact_move_root(exact_run *run, const int32_t *cell, const int32_t *mask)
 {
-    if (!EXACT_LEARNER || run->sat != nullptr || !(run->trusted & LEARNER_ENGINE))
+    if (!asks_learner(run) || run->sat != nullptr)
         return; /* no learner will be made from it */
     memcpy(run->root_cell, cell, sizeof run->root_cell);
     memcpy(run->root_mask, mask, sizeof run->root_mask);
@@ -290,7 +296,7 @@ static int settle(exact_run *run, learner_job *job, int searched, long limit, in
 int exact_ask(exact_run *run, const int32_t *cell, const int32_t *mask, int32_t *solution)
 {
     int search = run->trusted & SEARCH_ENGINE;
-    if (!EXACT_LEARNER || !(run->trusted & LEARNER_ENGINE))
+    if (!asks_learner(run))
         return search_alone(run, cell, mask, solution);
     if constexpr (EXACT_LEARNER) {
         long limit = !search ? 0

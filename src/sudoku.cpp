@@ -107,19 +107,20 @@ static int columns_of_boxes(int boxes, int by)
     return (boxes >> by & BAND_STARTS) * BAND;
 }
 
-/* Notes, for the rungs from first on, that the given rows, columns and boxes changed; for
- * each rung only what it reads: the rows and columns for the rungs that work along lines, the
- * boxes for those that work box by box (naked singles read all three). */
+/* Notes, for the rungs from first on (RUNG_BASIC or RUNG_ROW_COL), that the given rows,
+ * columns and boxes changed; for each rung only what it reads: naked singles all three, the
+ * hidden singles of rows and columns the rows and columns, the box rungs the boxes. */
 static void note_changes(sudoku_grid *g, int first, int rows, int cols, int boxes)
 {
-    for (int rung = first; rung < NB_RUNGS; rung++) {
-        if (rung <= RUNG_ROW_COL) {
-            g->todo_rows[rung] |= rows;
-            g->todo_cols[rung] |= cols;
-        }
-        if (rung != RUNG_ROW_COL)
-            g->todo_boxes[rung] |= boxes;
+    if (first == RUNG_BASIC) {
+        g->todo_rows[RUNG_BASIC] |= rows;
+        g->todo_cols[RUNG_BASIC] |= cols;
+        g->todo_boxes[RUNG_BASIC] |= boxes;
     }
+    g->todo_rows[RUNG_ROW_COL] |= rows;
+    g->todo_cols[RUNG_ROW_COL] |= cols;
+    g->todo_boxes[RUNG_BOX] |= boxes;
+    g->todo_boxes[RUNG_POINTING] |= boxes;
 }
 
 /* Returns, and clears, the houses that a rung has to look at again. */
